@@ -1,0 +1,8 @@
+#include "pages.h"
+
+#include <QLabel>
+
+QWidget* makeCalendarPage(QWidget* parent)
+{
+    return new QLabel(QStringLiteral("Not built yet"), parent);
+}
