@@ -1,0 +1,48 @@
+#include "apppaths.h"
+
+#include <cctype>
+#include <climits>
+#include <unistd.h>
+
+namespace quorvane {
+
+std::string ExecutablePath()
+{
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0)
+        return std::string();
+    buffer.resize(static_cast<std::size_t>(length));
+    return buffer;
+}
+
+std::string ExecutableFolder(const std::string& exePath)
+{
+    const std::size_t slash = exePath.rfind('/');
+    if (slash == std::string::npos)
+        return std::string();
+    return exePath.substr(0, slash + 1);
+}
+
+std::string SettingsPathFor(const std::string& exePath)
+{
+    // Only a '.' inside the file name counts; a dot in a folder name is not an extension.
+    const std::size_t nameStart = ExecutableFolder(exePath).size();
+    const std::size_t dot = exePath.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return exePath + ".INI";
+    return exePath.substr(0, dot) + ".INI";
+}
+
+std::string ApplicationTitle(const std::string& exePath)
+{
+    std::string name = exePath.substr(ExecutableFolder(exePath).size());
+    const std::size_t dot = name.find('.');
+    if (dot != std::string::npos)
+        name.resize(dot);
+    for (std::size_t i = 1; i < name.size(); ++i)
+        name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+    return name;
+}
+
+} // namespace quorvane

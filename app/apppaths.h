@@ -1,0 +1,22 @@
+#pragma once
+// Where the program finds its companions: everything lives beside the executable.
+
+#include <string>
+
+namespace quorvane {
+
+/// Full path of the running executable (resolved through /proc/self/exe).
+std::string ExecutablePath();
+
+/// The path up to and including its last '/' ("" when there is none).
+std::string ExecutableFolder(const std::string& exePath);
+
+/// The settings file of an executable: the extension after the last '.' of the file
+/// NAME replaced by ".INI"; a name without extension gets ".INI" appended.
+std::string SettingsPathFor(const std::string& exePath);
+
+/// The application's title: the file name without its folder, cut at the first '.',
+/// with every letter after the first in lower case ("quorvane" -> "Quorvane").
+std::string ApplicationTitle(const std::string& exePath);
+
+} // namespace quorvane

@@ -1,0 +1,19 @@
+#pragma once
+// Number texts with the regional decimal separator.
+
+#include <string>
+
+namespace quorvane {
+
+/// Converts a number text. Accepts surrounding blanks, an optional sign, digits with
+/// the given decimal separator and an optional exponent ("1e-3", "2E+5"); refuses
+/// everything else ("nan", "inf", hex floats, the other separator, empty) with
+/// quorvane::EConvertError("'" + text + "' is not a valid floating point value").
+double StrToFloat(const std::string& text, char decimalSeparator);
+
+/// Track-bar position -> Edit1 text: position*0.01 in extended precision, rounded to
+/// double, general format with at most 15 significant digits ("0.5", "0.25", "1",
+/// "0.07"), with the given separator.
+std::string MaxSignalText(int position, char decimalSeparator);
+
+} // namespace quorvane

@@ -1,0 +1,7 @@
+#include "lamps.h"
+
+namespace quorvane {
+
+LampState ComputeLamps(double, double) { return LampState{}; }
+
+} // namespace quorvane
