@@ -1,0 +1,47 @@
+#pragma once
+// WebNode on libcurl: one easy handle per node stands for the session and
+// the connection, so calls of one client reuse its connection.
+
+#include "webnode.h"
+
+#include <cstddef>
+
+typedef void CURL;
+
+namespace quorvane {
+
+class CurlWebNode : public WebNode {
+public:
+    static constexpr const char* kAgent = "Quorvane SOAP 1.1";
+    static constexpr std::size_t kDefaultMaxResponseBytes = 16u * 1024u * 1024u;
+
+    CurlWebNode();
+    ~CurlWebNode() override;
+    CurlWebNode(const CurlWebNode&) = delete;
+    CurlWebNode& operator=(const CurlWebNode&) = delete;
+
+    std::string Execute(const EndpointUrl& endpoint, const std::string& soapAction,
+                        const std::string& body) override;
+    void Close() override;
+    void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) override;
+
+    /// A larger body fails the call instead of filling memory.
+    void SetMaxResponseBytes(std::size_t bytes) { m_maxResponseBytes = bytes; }
+    bool IsOpen() const { return m_curl != nullptr; }
+
+private:
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
+
+    CURL* m_curl = nullptr;
+    std::chrono::milliseconds m_connectTimeout{5000};
+    std::chrono::milliseconds m_totalTimeout{10000};
+    std::size_t m_maxResponseBytes = kDefaultMaxResponseBytes;
+
+    // State of the exchange under way.
+    std::string m_response;
+    std::string m_statusText;
+    bool m_tooLarge = false;
+};
+
+} // namespace quorvane

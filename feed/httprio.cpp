@@ -1,0 +1,65 @@
+#include "httprio.h"
+
+#include "curlwebnode.h"
+#include "exceptions.h"
+#include "soapenvelope.h"
+
+namespace quorvane {
+
+namespace {
+constexpr const char* kInterfaceName = "HelloWorldPortType";
+}
+
+void RegisterHelloWorld(InvokableRegistry& registry)
+{
+    InvokableInterface info;
+    info.name = kInterfaceName;
+    info.guid = "{CAB034B5-7448-7FC5-49B4-EF856667DBDA}";
+    info.nameSpace = "urn:HelloWorld";
+    info.encoding = "ISO-8859-1";
+    info.soapAction = "urn:HelloWorld#Adder";
+    info.rpcEncoded = true;
+    registry.RegisterInterface(info);
+}
+
+THTTPRIO::THTTPRIO(const InvokableRegistry& registry, std::unique_ptr<WebNode> node)
+    : m_registry(registry), m_node(node ? std::move(node) : std::make_unique<CurlWebNode>())
+{
+}
+
+void THTTPRIO::SetURL(const std::string& url)
+{
+    m_endpoint = ParseEndpointUrl(url);
+    m_node->Close();
+}
+
+void THTTPRIO::SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total)
+{
+    m_node->SetTimeouts(connect, total);
+}
+
+InvokableInterface THTTPRIO::registration() const
+{
+    std::optional<InvokableInterface> info = m_registry.Find(kInterfaceName);
+    if (!info)
+        throw Exception(std::string("Interface ") + kInterfaceName + " is not registered");
+    return *info;
+}
+
+std::string THTTPRIO::SOAPAction() const
+{
+    return registration().soapAction;
+}
+
+std::string THTTPRIO::Signal(int format, const std::string& fuck)
+{
+    if (m_endpoint.url.empty())
+        throw Exception("No endpoint URL set");
+    // The action and names are read again on every call, as registered.
+    const InvokableInterface info = registration();
+    const std::string request = BuildSignalRequest(info.nameSpace, format, fuck);
+    const std::string response = m_node->Execute(m_endpoint, info.soapAction, request);
+    return DecodeSignalResponse(response, info.returnNames.empty() ? kDefaultReturnNames : info.returnNames);
+}
+
+} // namespace quorvane

@@ -1,0 +1,438 @@
+#include "soapenvelope.h"
+
+#include "exceptions.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* kReplacementChar = "\xEF\xBF\xBD";
+
+bool isXmlChar(unsigned long cp)
+{
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF)
+        || (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
+}
+
+// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when
+// the bytes there are not a valid (shortest-form) sequence.
+size_t utf8Sequence(std::string_view text, size_t i, unsigned long& cp)
+{
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    size_t len = 0;
+    unsigned long min = 0;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        len = 2; cp = lead & 0x1Fu; min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        len = 3; cp = lead & 0x0Fu; min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        len = 4; cp = lead & 0x07u; min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > text.size())
+        return 0;
+    for (size_t k = 1; k < len; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3Fu);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+std::string localName(const xmlNode* node)
+{
+    if (node->type != XML_ELEMENT_NODE || node->name == nullptr)
+        return std::string();
+    return reinterpret_cast<const char*>(node->name);
+}
+
+std::string namespaceUri(const xmlNode* node)
+{
+    if (node->ns == nullptr || node->ns->href == nullptr)
+        return std::string();
+    return reinterpret_cast<const char*>(node->ns->href);
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string attribute(const xmlNode* node, const char* name)
+{
+    xmlChar* value = xmlGetNoNsProp(node, reinterpret_cast<const xmlChar*>(name));
+    if (value == nullptr)
+        return std::string();
+    std::string result(reinterpret_cast<const char*>(value));
+    xmlFree(value);
+    return result;
+}
+
+bool hasAttribute(const xmlNode* node, const char* name)
+{
+    return xmlHasNsProp(node, reinterpret_cast<const xmlChar*>(name), nullptr) != nullptr;
+}
+
+// The markup of a node as the parser would read it back, without indentation.
+std::string nodeXml(xmlDoc* doc, xmlNode* node)
+{
+    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), &xmlBufferFree);
+    if (!buffer)
+        throw std::bad_alloc();
+    if (xmlNodeDump(buffer.get(), doc, node, 0, 0) < 0)
+        return std::string();
+    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
+                       static_cast<size_t>(xmlBufferLength(buffer.get())));
+}
+
+std::string textContent(const xmlNode* node)
+{
+    xmlChar* content = xmlNodeGetContent(node);
+    if (content == nullptr)
+        return std::string();
+    std::string result(reinterpret_cast<const char*>(content));
+    xmlFree(content);
+    return result;
+}
+
+bool holdsSingleText(const xmlNode* node)
+{
+    return node->children != nullptr && node->children->next == nullptr
+        && node->children->type == XML_TEXT_NODE;
+}
+
+// Text of faultcode, faultstring and faultactor: one text node or nothing.
+std::string singleText(const xmlNode* node)
+{
+    if (node == nullptr || node->children == nullptr)
+        return std::string();
+    if (!holdsSingleText(node))
+        throw EXMLDocError();
+    return textContent(node->children);
+}
+
+struct ParseFailure {
+    bool fatalSeen = false;
+    bool errorSeen = false;
+    std::string reason;
+    int line = 0;
+};
+
+void collectParseError(void* userData, xmlErrorPtr error)
+{
+    auto* ctxt = static_cast<xmlParserCtxt*>(userData);
+    if (ctxt == nullptr || error == nullptr || error->level < XML_ERR_ERROR)
+        return;
+    auto* failure = static_cast<ParseFailure*>(ctxt->_private);
+    // The first fatal error is the cause; later ones are its echoes.
+    if (failure->fatalSeen || (failure->errorSeen && error->level != XML_ERR_FATAL))
+        return;
+    failure->errorSeen = true;
+    failure->fatalSeen = error->level == XML_ERR_FATAL;
+    failure->reason = error->message ? error->message : "";
+    while (!failure->reason.empty()
+           && static_cast<unsigned char>(failure->reason.back()) <= ' ')
+        failure->reason.pop_back();
+    failure->line = error->line;
+}
+
+// First 40 characters of line `line` (1-based) of the body.
+std::string sourceText(std::string_view body, int line)
+{
+    size_t start = 0;
+    for (int l = 1; l < line && start != std::string_view::npos; ++l) {
+        start = body.find('\n', start);
+        if (start != std::string_view::npos)
+            ++start;
+    }
+    if (line < 1 || start == std::string_view::npos || start > body.size())
+        return std::string();
+    std::string_view rest = body.substr(start);
+    rest = rest.substr(0, rest.find('\n'));
+    if (!rest.empty() && rest.back() == '\r')
+        rest.remove_suffix(1);
+    size_t end = 0;
+    for (int chars = 0; end < rest.size() && chars < 40; ++chars) {
+        unsigned long cp = 0;
+        const size_t len = utf8Sequence(rest, end, cp);
+        end += len == 0 ? 1 : len;
+    }
+    return std::string(rest.substr(0, end));
+}
+
+struct DocFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+DocPtr parseBody(std::string_view body)
+{
+    if (body.size() > static_cast<size_t>(INT_MAX))
+        throw EDOMParseError("Response too large to parse\r\nLine: 0\r\n");
+    std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(), &xmlFreeParserCtxt);
+    if (!ctxt)
+        throw std::bad_alloc();
+    ParseFailure failure;
+    ctxt->_private = &failure;
+    ctxt->sax->serror = &collectParseError;
+    // NONET and no NOENT/DTDLOAD/HUGE: a response must never make us read
+    // files, reach the network or expand entities past libxml2's limits.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS;
+    DocPtr doc(xmlCtxtReadMemory(ctxt.get(), body.data(), static_cast<int>(body.size()),
+                                 nullptr, nullptr, options));
+    if (!doc || !ctxt->wellFormed) {
+        std::string reason = failure.reason.empty() ? std::string("Document is empty") : failure.reason;
+        const int line = failure.errorSeen ? failure.line : 1;
+        throw EDOMParseError(reason + "\r\nLine: " + std::to_string(line) + "\r\n" + sourceText(body, line));
+    }
+    return doc;
+}
+
+std::vector<std::string> splitNames(std::string_view names)
+{
+    std::vector<std::string> result;
+    size_t start = 0;
+    while (start <= names.size()) {
+        const size_t end = names.find_first_of(";,/:", start);
+        const std::string_view part = names.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (!part.empty())
+            result.emplace_back(part);
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return result;
+}
+
+void checkHeader(const xmlNode* header)
+{
+    for (const xmlNode* entry = header->children; entry; entry = entry->next) {
+        if (entry->type != XML_ELEMENT_NODE)
+            continue;
+        // There are no header handlers, so every entry is unhandled.
+        for (const xmlAttr* attr = entry->properties; attr; attr = attr->next) {
+            if (std::strcmp(reinterpret_cast<const char*>(attr->name), "mustUnderstand") != 0)
+                continue;
+            xmlChar* value = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
+            const bool mustUnderstand = value != nullptr && std::strcmp(reinterpret_cast<const char*>(value), "1") == 0;
+            xmlFree(value);
+            if (mustUnderstand)
+                throw Exception("Soap header " + localName(entry)
+                                + " with attribute 'mustUnderstand' set to true was not handled");
+        }
+    }
+}
+
+[[noreturn]] void throwFault(xmlDoc* doc, const xmlNode* fault)
+{
+    const xmlNode* code = nullptr;
+    const xmlNode* faultStringNode = nullptr;
+    const xmlNode* actor = nullptr;
+    xmlNode* detail = nullptr;
+    for (xmlNode* child = fault->children; child; child = child->next) {
+        const std::string name = localName(child);
+        if (equalsIgnoreCase(name, "faultcode"))
+            code = child;
+        else if (equalsIgnoreCase(name, "faultstring"))
+            faultStringNode = child;
+        else if (equalsIgnoreCase(name, "faultactor"))
+            actor = child;
+        else if (equalsIgnoreCase(name, "detail"))
+            detail = child;
+    }
+    std::string faultCode = singleText(code);
+    const std::string faultString = singleText(faultStringNode);
+    std::string faultActor = singleText(actor);
+    std::string faultDetail = detail ? nodeXml(doc, detail) : std::string();
+    throw ERemotableException(faultString, std::move(faultCode), std::move(faultActor), std::move(faultDetail));
+}
+
+xmlNode* findById(xmlNode* parent, std::string_view href)
+{
+    for (xmlNode* child = parent->children; child; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE && hasAttribute(child, "id")
+            && "#" + attribute(child, "id") == href)
+            return child;
+    }
+    return nullptr;
+}
+
+std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* response,
+                        std::string_view returnNames)
+{
+    const std::vector<std::string> names = splitNames(returnNames);
+    xmlNode* first = nullptr;
+    xmlNode* matched = nullptr;
+    int elements = 0;
+    for (xmlNode* child = response->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE)
+            continue;
+        ++elements;
+        if (!first)
+            first = child;
+        if (!matched) {
+            const std::string name = localName(child);
+            for (const std::string& candidate : names) {
+                if (equalsIgnoreCase(name, candidate)) {
+                    matched = child;
+                    break;
+                }
+            }
+        }
+    }
+    xmlNode* value = elements == 1 ? first : matched;
+    if (!value)
+        throw ESOAPDomConvertError("SOAP Response Packet: result element expected, received \""
+                                   + nodeXml(doc, response) + "\"");
+
+    if (hasAttribute(value, "href")) {
+        const std::string href = attribute(value, "href");
+        xmlNode* target = findById(response, href);
+        if (!target)
+            target = findById(body, href);
+        if (!target)
+            target = findById(envelope, href);
+        // A dangling reference would otherwise be read as a missing node.
+        if (!target)
+            throw ESOAPDomConvertError("SOAP Response Packet: no element with id for href \"" + href + "\"");
+        value = target;
+    }
+
+    if (holdsSingleText(value))
+        return textContent(value->children);
+    std::string text;
+    for (xmlNode* child = value->children; child; child = child->next)
+        text += nodeXml(doc, child);
+    return text;
+}
+
+} // namespace
+
+std::string EscapeXmlText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned long cp = 0;
+        const size_t len = utf8Sequence(text, i, cp);
+        if (len == 0 || !isXmlChar(cp)) {
+            out += kReplacementChar;
+            i += len == 0 ? 1 : len;
+            continue;
+        }
+        switch (cp) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        // A raw CR would reach the server as LF after line-end normalisation.
+        case '\r': out += "&#13;"; break;
+        default: out.append(text.substr(i, len)); break;
+        }
+        i += len;
+    }
+    return out;
+}
+
+std::string BuildSignalRequest(std::string_view nameSpace, int format, std::string_view fuck)
+{
+    std::string xml;
+    xml.reserve(560 + nameSpace.size() + fuck.size());
+    xml += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    xml += "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"";
+    xml += kSoapEnvelopeNs;
+    xml += "\" xmlns:xsd=\"";
+    xml += kXmlSchemaNs;
+    xml += "\" xmlns:xsi=\"";
+    xml += kXmlSchemaInstanceNs;
+    xml += "\" xmlns:SOAP-ENC=\"";
+    xml += kSoapEncodingNs;
+    xml += "\"><SOAP-ENV:Body SOAP-ENV:encodingStyle=\"";
+    xml += kSoapEncodingNs;
+    // Each request is a new document, so the first generated prefix is NS1.
+    xml += "\"><NS1:Signal xmlns:NS1=\"";
+    std::string ns = EscapeXmlText(nameSpace);
+    for (size_t pos = 0; (pos = ns.find('"', pos)) != std::string::npos; pos += 6)
+        ns.replace(pos, 1, "&quot;");
+    xml += ns;
+    xml += "\"><format xsi:type=\"xsd:int\">";
+    xml += std::to_string(format);
+    xml += "</format><fuck xsi:type=\"xsd:string\">";
+    xml += EscapeXmlText(fuck);
+    xml += "</fuck></NS1:Signal></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+    return xml;
+}
+
+std::string DecodeSignalResponse(std::string_view body, std::string_view returnNames)
+{
+    DocPtr doc = parseBody(body);
+    xmlNode* envelope = xmlDocGetRootElement(doc.get());
+    if (!envelope)
+        throw ESOAPDomConvertError("Invalid SOAP Response");
+    if (localName(envelope) != "Envelope" || namespaceUri(envelope) != kSoapEnvelopeNs)
+        throw ESOAPDomConvertError(std::string("DocumentElement ") + kSoapEnvelopeNs + ":Envelope expected, "
+                                   + namespaceUri(envelope) + ":" + localName(envelope) + " found");
+    if (!envelope->children)
+        throw ESOAPDomConvertError("Invalid SOAP request");
+
+    // n counts the non-element nodes before the Body; the response element
+    // is the Body's child at that position.
+    long long n = 0;
+    xmlNode* header = nullptr;
+    xmlNode* bodyNode = nullptr;
+    for (xmlNode* child = envelope->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE) {
+            if (!bodyNode)
+                ++n;
+            continue;
+        }
+        const std::string name = localName(child);
+        if (name == "Header") {
+            if (header)
+                throw ESOAPDomConvertError("Invalid SOAP request");
+            header = child;
+            checkHeader(child);
+        } else if (name == "Body") {
+            if (bodyNode)
+                throw ESOAPDomConvertError("Invalid SOAP request");
+            bodyNode = child;
+        }
+    }
+    if (!bodyNode)
+        return std::string();
+
+    xmlNode* response = bodyNode->children;
+    for (long long i = 0; response && i < n; ++i)
+        response = response->next;
+    if (!response)
+        throw EListError(n);
+
+    if (localName(response) == "Fault")
+        throwFault(doc.get(), response);
+    return returnValue(doc.get(), envelope, bodyNode, response, returnNames);
+}
+
+} // namespace quorvane
