@@ -1,0 +1,117 @@
+#include "cgauge.h"
+
+#include <QEvent>
+#include <QPainter>
+
+namespace quorvane {
+
+TCGauge::TCGauge(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_look.color = palette().color(QPalette::Window);
+    m_look.font = font();
+    resize(100, 100);
+    rebuild();
+}
+
+void TCGauge::SetKind(TCGaugeKind kind)
+{
+    if (kind == m_look.kind)
+        return;
+    m_look.kind = kind;
+    rebuild();
+}
+
+void TCGauge::SetShowText(bool show)
+{
+    if (show == m_look.showText)
+        return;
+    m_look.showText = show;
+    rebuild();
+}
+
+void TCGauge::SetBorderStyle(TBorderStyle style)
+{
+    if (style == m_look.borderStyle)
+        return;
+    m_look.borderStyle = style;
+    rebuild();
+}
+
+void TCGauge::SetForeColor(const QColor& color)
+{
+    if (color == m_look.foreColor)
+        return;
+    m_look.foreColor = color;
+    rebuild();
+}
+
+void TCGauge::SetBackColor(const QColor& color)
+{
+    if (color == m_look.backColor)
+        return;
+    m_look.backColor = color;
+    rebuild();
+}
+
+void TCGauge::SetColor(const QColor& color)
+{
+    if (color == m_look.color)
+        return;
+    m_look.color = color;
+    rebuild();
+}
+
+void TCGauge::SetMinValue(std::int32_t value)
+{
+    if (m_range.SetMinValue(value))
+        rebuild();
+}
+
+void TCGauge::SetMaxValue(std::int32_t value)
+{
+    if (m_range.SetMaxValue(value))
+        rebuild();
+}
+
+void TCGauge::SetProgress(std::int32_t value)
+{
+    if (m_range.SetProgress(value))
+        rebuild();
+}
+
+void TCGauge::AddProgress(std::int32_t amount)
+{
+    // Summed in 64 bits: near the 32-bit limits the clamp must see the true sum.
+    m_range.SetProgress(static_cast<std::int64_t>(m_range.GetProgress()) + amount);
+    rebuild();
+}
+
+void TCGauge::paintEvent(QPaintEvent*)
+{
+    QPainter(this).drawImage(0, 0, m_picture);
+}
+
+void TCGauge::resizeEvent(QResizeEvent*)
+{
+    rebuild();
+}
+
+void TCGauge::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange) {
+        m_look.font = font();
+        rebuild();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TCGauge::rebuild()
+{
+    m_picture = renderGauge(m_look, width(), height(), m_range.GetPercentDone());
+    ++m_builds;
+    update();
+}
+
+} // namespace quorvane

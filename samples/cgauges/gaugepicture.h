@@ -1,0 +1,37 @@
+#pragma once
+// Renders a gauge into an image in one go, off screen, so the widget only
+// ever copies a finished picture and never flickers.
+
+#include "gaugemodel.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+
+namespace quorvane {
+
+enum TCGaugeKind { gkText = 0, gkHorizontalBar = 1, gkVerticalBar = 2, gkPie = 3, gkNeedle = 4 };
+enum TBorderStyle { bsNone = 0, bsSingle = 1 };
+
+/// An image that can be made like another: same size, filled with the
+/// window-frame colour.
+class TBltBitmap : public QImage {
+public:
+    void MakeLike(const QImage& other);
+};
+
+/// Everything about the gauge's look apart from its range.
+struct GaugeLook {
+    TCGaugeKind kind = gkHorizontalBar;
+    bool showText = true;
+    TBorderStyle borderStyle = bsSingle;
+    QColor foreColor{0, 0, 0};
+    QColor backColor{255, 255, 255};
+    QColor color{240, 240, 240};
+    QFont font;
+};
+
+/// The whole picture of a gauge of the given size showing percent.
+QImage renderGauge(const GaugeLook& look, int width, int height, int percent);
+
+} // namespace quorvane

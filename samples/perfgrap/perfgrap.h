@@ -1,0 +1,74 @@
+#pragma once
+// TPerformanceGraph: a scrolling strip chart of recent samples, in the manner
+// of a system performance monitor. Each Update commits the points given since
+// the last one as one column at the right edge.
+
+#include "performancechart.h"
+
+#include <QWidget>
+
+namespace quorvane {
+
+class TPerformanceGraph : public QWidget {
+    Q_OBJECT
+public:
+    /// A 100 x 100 line graph with an empty history.
+    explicit TPerformanceGraph(QWidget* parent = nullptr);
+
+    /// Stacked bars or continued lines.
+    TGraphKind GetKind() const { return m_chart.GetKind(); }
+    void SetKind(TGraphKind kind) { m_chart.SetKind(kind); }
+    /// Colour of the grid.
+    QColor GetForeColor() const { return m_chart.GetForeColor(); }
+    void SetForeColor(const QColor& color) { m_chart.SetForeColor(color); }
+    /// Colour of the chart's background.
+    QColor GetBackColor() const { return m_chart.GetBackColor(); }
+    void SetBackColor(const QColor& color) { m_chart.SetBackColor(color); }
+    /// Distance of the grid lines in pixels, at least 2.
+    int GetGridSize() const { return m_chart.GetGridSize(); }
+    void SetGridSize(int size) { m_chart.SetGridSize(size); }
+    /// Width of one sample's column in pixels, at least 1; keeps the newest samples.
+    int GetStepSize() const { return m_chart.GetStepSize(); }
+    void SetStepSize(int size) { m_chart.SetStepSize(size); }
+    /// Value shown at full height; stored rounded up to a multiple of Gradient.
+    std::int32_t GetScale() const { return m_chart.GetScale(); }
+    void SetScale(std::int32_t scale) { m_chart.SetScale(scale); }
+    /// Rounding step of the scale (0: no rounding).
+    std::int32_t GetGradient() const { return m_chart.GetGradient(); }
+    void SetGradient(std::int32_t gradient) { m_chart.SetGradient(gradient); }
+    /// Whether the grid is drawn.
+    bool GetGridlines() const { return m_chart.GetGridlines(); }
+    void SetGridlines(bool on) { m_chart.SetGridlines(on); }
+    /// Width of the chart lines of pgLine in pixels (the grid stays 1 pixel).
+    int GetPenWidth() const { return m_chart.GetPenWidth(); }
+    void SetPenWidth(int width) { m_chart.SetPenWidth(width); }
+
+    /// Adds a point to the current sample; the 17th throws ERangeError.
+    void DataPoint(const QColor& color, std::int32_t value) { m_chart.DataPoint(color, value); }
+    /// Commits the current sample: one scroll and one new column.
+    void Update();
+    /// Redraws the whole chart from the history.
+    void Replay() { m_chart.Replay(); }
+    /// Columns the graph shows at its current width.
+    int GetBandCount() const { return m_chart.GetBandCount(); }
+
+    /// The off-screen picture painting copies, at the control's size.
+    const QImage& picture();
+
+    QSize sizeHint() const override { return {100, 100}; }
+
+signals:
+    /// The scale changed, by the setter or because the data needed another one.
+    void OnScaleChange(quorvane::TPerformanceGraph* sender);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void syncSize();
+
+    PerformanceChart m_chart;
+};
+
+} // namespace quorvane
