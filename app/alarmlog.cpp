@@ -1,0 +1,67 @@
+#include "alarmlog.h"
+
+#include "exceptions.h"
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <utility>
+
+namespace quorvane {
+
+std::string NormaliseLineBreaks(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "\r\n";
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+AlarmLog::AlarmLog(std::string path) : m_path(std::move(path)) {}
+
+void AlarmLog::Load()
+{
+    m_text.clear();
+    m_keepFile = false;
+    struct stat st {};
+    if (::stat(m_path.c_str(), &st) != 0)
+        return; // absent: the first exit creates it empty
+    std::ifstream in(m_path, std::ios::binary);
+    std::string raw;
+    if (in)
+        raw.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in || in.bad() || !S_ISREG(st.st_mode)) {
+        // There is something we could not read; writing an empty memo back
+        // would destroy it.
+        m_keepFile = true;
+        return;
+    }
+    m_text = NormaliseLineBreaks(raw);
+}
+
+void AlarmLog::Save() const
+{
+    if (m_keepFile)
+        return;
+    std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw EFCreateError(m_path);
+    out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+    out.close();
+    if (!out)
+        throw EFCreateError(m_path);
+}
+
+} // namespace quorvane

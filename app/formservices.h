@@ -1,0 +1,38 @@
+#pragma once
+// Everything the main window needs from outside itself, handed in by the
+// program entry (real services) or by a test (stand-ins).
+
+#include "errorreport.h"
+#include "helloworld.h"
+#include "platform.h"
+#include "trayshell.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace quorvane {
+
+struct FormServices {
+    /// Full path of the running executable; settings, logs and the expert
+    /// advisor are found beside it.
+    std::string executablePath;
+    /// A new signal-service client for one poll.
+    std::function<std::shared_ptr<HelloWorldPortType>()> signalService;
+    /// Local time for the error-log lines.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    std::unique_ptr<FolderBrowser> folderBrowser;
+    std::unique_ptr<ShellOpener> shellOpener;
+    std::unique_ptr<SoundPlayer> soundPlayer;
+    std::unique_ptr<FileSystem> fileSystem;
+    /// The notification area for TrayIcon1; null: the desktop's own.
+    std::unique_ptr<TrayShell> trayShell;
+    /// The program's plain message box (single OK button).
+    std::function<void(const std::string&)> showMessage;
+    /// The application-wide error report.
+    ErrorReporter reportError;
+};
+
+} // namespace quorvane

@@ -1,0 +1,77 @@
+// Program entry: single-instance check, the main window, the message loop.
+// Wiring only; the behaviour lives in TForm1 and the libraries.
+
+#include "apppaths.h"
+#include "errorreport.h"
+#include "helloworld.h"
+#include "inifile.h"
+#include "platform.h"
+#include "qtplatform.h"
+#include "singleinstance.h"
+#include "terminationwatch.h"
+#include "tform1.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include <memory>
+
+namespace {
+
+constexpr const char* kMutexName = "Quorvane_2";
+
+void showPlainMessage(const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), QString::fromLocal8Bit(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace quorvane;
+    const std::string exe = ExecutablePath();
+    const std::unique_ptr<NamedMutex> mutex = MakeNamedMutex();
+    QApplication::setApplicationDisplayName(QString::fromLocal8Bit(ApplicationTitle(exe)));
+
+    if (mutex->OpenExisting(kMutexName)) {
+        QApplication app(argc, argv);
+        showPlainMessage("The application is already running!");
+        return 0;
+    }
+    mutex->Create(kMutexName);
+
+    QuorvaneApplication app(argc, argv, ShowErrorBox);
+    // The window may sit in the tray while message boxes come and go; only
+    // closing the window ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<TForm1> form;
+    runGuarded(ShowErrorBox, [&] {
+        // Beyond the described settings: [Service] Url picks the endpoint; absent
+        // or empty means the default one. Read at start, never written.
+        const std::string url = TIniFile(SettingsPathFor(exe)).ReadString("Service", "Url", "");
+        FormServices services;
+        services.executablePath = exe;
+        services.signalService = [url] { return GetSignalService(false, url); };
+        services.folderBrowser = MakeQtFolderBrowser(nullptr);
+        services.shellOpener = MakeDesktopShellOpener();
+        services.soundPlayer = MakeQtSoundPlayer(&app);
+        services.fileSystem = MakeRealFileSystem();
+        services.showMessage = showPlainMessage;
+        services.reportError = ShowErrorBox;
+        form = std::make_unique<TForm1>(std::move(services));
+
+        auto* watch = new TerminationWatch(form.get());
+        QObject::connect(watch, &TerminationWatch::terminationRequested, form.get(), &QWidget::close);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, form.get(), &QWidget::close);
+        QObject::connect(form.get(), &TForm1::closed, &app, &QCoreApplication::quit);
+        form->show();
+        QApplication::exec();
+    });
+    mutex->Release();
+    form.reset(); // FormDestroy runs here, after the window was hidden
+    return 0;
+}

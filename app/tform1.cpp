@@ -1,0 +1,413 @@
+#include "tform1.h"
+
+#include "ui_tform1.h"
+
+#include "apppaths.h"
+#include "clickfilter.h"
+#include "decimal.h"
+#include "errorlog.h"
+#include "exceptions.h"
+#include "helloworld.h"
+#include "hintswitch.h"
+#include "inifile.h"
+#include "lampimages.h"
+#include "lamps.h"
+#include "platform.h"
+#include "records.h"
+#include "regional.h"
+#include "signalfiles.h"
+#include "terminalfolder.h"
+#include "timagelist.h"
+#include "ttrayicon.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+
+namespace quorvane {
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr const char* kSection = "Form";
+constexpr int kPollInterval = 15000;
+constexpr int kLayoutTimerInterval = 6000;
+
+// Framework colour clGreen; clRed is plain red.
+const QColor kClGreen(0, 128, 0);
+const QColor kClRed(255, 0, 0);
+
+void setComboIndex(QComboBox* box, int index)
+{
+    // An index outside the list leaves no selection, as the list control does.
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+} // namespace
+
+TForm1::TForm1(FormServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_services(std::move(services)),
+      m_ui(std::make_unique<Ui::TForm1>()),
+      m_alarmLog(ExecutableFolder(m_services.executablePath) + "log.txt")
+{
+    Form1 = this;
+    if (!m_services.reportError)
+        m_services.reportError = ShowErrorBox;
+    if (!m_services.showMessage)
+        m_services.showMessage = [](const std::string&) {};
+    m_ui->setupUi(this);
+    setFixedSize(776, 566);
+    buildComponents();
+    connectHandlers();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    runGuarded(m_services.reportError, [this] { FormCreate(); });
+}
+
+TForm1::~TForm1()
+{
+    if (!m_destroyed)
+        runGuarded(m_services.reportError, [this] { FormDestroy(); });
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::buildComponents()
+{
+    m_imageList = new TImageList(this);
+    m_imageList->setObjectName(QStringLiteral("ImageList1"));
+    for (const QIcon& icon : MakeLampImages())
+        m_imageList->Add(icon);
+    for (int i = 0; i < m_imageList->Count(); ++i)
+        m_pictures.push_back(m_imageList->Icon(i).pixmap(QSize(16, 16)));
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(kLayoutTimerInterval); // never runs: FormCreate sets the real interval
+
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    m_popupMenu->addAction(m_ui->N1);
+    m_popupMenu->addAction(m_ui->N2);
+
+    m_trayIcon = new TTrayIcon(this, this, std::move(m_services.trayShell));
+    m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
+    // A desktop without a notification area is reported, not fatal: the window
+    // works without its tray icon.
+    runGuarded(m_services.reportError, [this] { m_trayIcon->SetVisible(true); });
+    m_trayIcon->SetHint("Quorvane 2.0");
+    m_trayIcon->SetPopupMenu(m_popupMenu);
+    m_trayIcon->SetHide(true);
+    m_trayIcon->SetRestoreOn(imDoubleClick);
+    m_trayIcon->SetPopupMenuOn(imRightClickUp);
+    m_trayIcon->SetIcons(m_imageList);
+    m_trayIcon->SetIconIndex(1);
+    m_trayIcon->Loaded();
+
+    m_images = {m_ui->Image1,  m_ui->Image2,  m_ui->Image3,  m_ui->Image4,  m_ui->Image5,  m_ui->Image6,
+                m_ui->Image7,  m_ui->Image8,  m_ui->Image9,  m_ui->Image10, m_ui->Image11, m_ui->Image12,
+                m_ui->Image13, m_ui->Image14, m_ui->Image15, m_ui->Image16, m_ui->Image17};
+
+    // The memos read as panels of the window, not as input fields.
+    for (QWidget* memo : {static_cast<QWidget*>(m_ui->Memo2), static_cast<QWidget*>(m_ui->Memo3)}) {
+        QPalette pal = memo->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+        pal.setColor(QPalette::Text, Qt::black);
+        memo->setPalette(pal);
+    }
+    m_ui->Memo2->setTabChangesFocus(true);
+
+    m_hints = new HintSwitch(this);
+    m_hints->exempt(m_ui->CheckBox1);
+}
+
+void TForm1::connectHandlers()
+{
+    connect(m_timer, &QTimer::timeout, this, guard([this] { Timer1Timer(); }));
+    // activated, not currentIndexChanged: only the user's pick is a change.
+    connect(m_ui->ComboBox3, &QComboBox::activated, this, guard([this] { ComboBox3Change(); }));
+    connect(m_ui->TrackBar1, &QSlider::valueChanged, this, guard([this] { TrackBar1Change(); }));
+    connect(m_ui->CheckBox1, &QCheckBox::toggled, this, guard([this] { CheckBox1Click(); }));
+    connect(m_ui->Button1, &QPushButton::clicked, this, guard([this] { Button1Click(); }));
+    connect(m_ui->Button2, &QPushButton::clicked, this, guard([this] { Button2Click(); }));
+    connect(m_ui->Button5, &QPushButton::clicked, this, guard([this] { Button5Click(); }));
+    connect(m_ui->N1, &QAction::triggered, this, guard([this] { N1Click(); }));
+    connect(m_ui->N2, &QAction::triggered, this, guard([this] { N2Click(); }));
+    const ErrorReporter& report = m_services.reportError;
+    OnClick(m_ui->Label18, [this, report] { runGuarded(report, [this] { Label18Click(m_ui->Label18); }); });
+    OnClick(m_ui->Label21, [this, report] { runGuarded(report, [this] { Label18Click(m_ui->Label21); }); });
+    OnClick(m_ui->Label23, [this, report] { runGuarded(report, [this] { Label23Click(); }); });
+    OnClick(m_ui->Label25, [this, report] { runGuarded(report, [this] { Label25Click(); }); });
+}
+
+// ---- lifecycle -------------------------------------------------------------
+
+void TForm1::FormCreate()
+{
+    // GroupBox1 needs no switch: Qt widgets are always double-buffered.
+    m_records.clear();
+    m_alarmLog.Load();
+    QString shown = QString::fromLocal8Bit(m_alarmLog.Text());
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_ui->Memo1->setPlainText(shown);
+    readSettings();
+    Timer1Timer();
+    m_timer->setInterval(kPollInterval);
+    m_timer->start();
+}
+
+void TForm1::FormDestroy()
+{
+    m_destroyed = true;
+    m_records.clear();
+    m_timer->stop();
+    m_alarmLog.Save();
+    writeSettings();
+    DeleteEurusdSignalFile(folder());
+}
+
+void TForm1::readSettings()
+{
+    const TIniFile ini(SettingsPathFor(m_services.executablePath));
+    m_ui->CheckBox2->setChecked(ini.ReadBool(kSection, "sound", false));
+    m_ui->CheckBox1->setChecked(ini.ReadBool(kSection, "hint", true));
+    setComboIndex(m_ui->ComboBox1, ini.ReadInteger(kSection, "OpenS", 2));
+    setComboIndex(m_ui->ComboBox2, ini.ReadInteger(kSection, "CloseS", 1));
+    setComboIndex(m_ui->ComboBox3, ini.ReadInteger(kSection, "symbel", 0));
+    m_ui->TrackBar1->setValue(ini.ReadInteger(kSection, "MaxS", 25)); // the slider clamps to 1..100
+    m_ui->Edit2->setText(QString::fromLocal8Bit(ini.ReadString(kSection, "mt4-path", "")));
+}
+
+void TForm1::writeSettings()
+{
+    TIniFile ini(SettingsPathFor(m_services.executablePath));
+    ini.WriteBool(kSection, "sound", m_ui->CheckBox2->isChecked());
+    ini.WriteBool(kSection, "hint", m_ui->CheckBox1->isChecked());
+    ini.WriteInteger(kSection, "OpenS", m_ui->ComboBox1->currentIndex());
+    ini.WriteInteger(kSection, "CloseS", m_ui->ComboBox2->currentIndex());
+    ini.WriteInteger(kSection, "MaxS", m_ui->TrackBar1->value());
+    ini.WriteString(kSection, "mt4-path", folder());
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closed();
+}
+
+// ---- poll cycle ------------------------------------------------------------
+
+void TForm1::Timer1Timer()
+{
+    setStatus("Connected!");
+    try {
+        std::shared_ptr<HelloWorldPortType> client = m_services.signalService();
+        m_replyText = client->Signal(0, std::string());
+        client.reset(); // one client per call
+        SplitReply();
+    } catch (const std::exception& e) {
+        setStatus("Disconnect!");
+        logFailure(e.what());
+        return;
+    }
+    try {
+        if (m_replyText.empty()) {
+            setStatus("Data Error!");
+            return;
+        }
+        if (!folder().empty())
+            WriteSignalFiles();
+        syncSymbolSelector();
+        ShowSelectedRecord();
+    } catch (const std::exception& e) {
+        setStatus("Data Error!");
+        logFailure(e.what());
+    }
+}
+
+void TForm1::SplitReply()
+{
+    m_records = quorvane::SplitReply(m_replyText);
+}
+
+void TForm1::syncSymbolSelector()
+{
+    QComboBox* box = m_ui->ComboBox3;
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(box->count()));
+    for (int i = 0; i < box->count(); ++i)
+        items.push_back(toText(box->itemText(i)));
+    const std::size_t before = items.size();
+    if (!SyncSymbolItems(items, m_records))
+        return;
+    // Setting items from here is no user pick: ComboBox3Change listens to
+    // activated() only, so it stays quiet.
+    if (items.size() != before) {
+        QStringList texts;
+        texts.reserve(static_cast<int>(items.size()));
+        for (const std::string& item : items)
+            texts.push_back(QString::fromLocal8Bit(item));
+        box->clear();
+        box->addItems(texts);
+    } else {
+        for (int i = 0; i < box->count(); ++i) {
+            const QString text = QString::fromLocal8Bit(items[static_cast<std::size_t>(i)]);
+            if (box->itemText(i) != text)
+                box->setItemText(i, text);
+        }
+    }
+    box->setCurrentIndex(0);
+}
+
+void TForm1::ComboBox3Change()
+{
+    ShowSelectedRecord();
+}
+
+void TForm1::setStatus(const char* text)
+{
+    m_ui->StatusBar1->showMessage(QString::fromLatin1(text));
+}
+
+void TForm1::logFailure(const std::string& message)
+{
+    AppendLog(ExecutableFolder(m_services.executablePath),
+              ErrorLogLine(message, m_replyText, LogTimestamp(m_services.clock())), "error_log.txt");
+}
+
+// ---- display ---------------------------------------------------------------
+
+void TForm1::ShowSelectedRecord()
+{
+    const int index = m_ui->ComboBox3->currentIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= m_records.size())
+        throw EListError(index);
+    const std::string& record = m_records[static_cast<std::size_t>(index)];
+    const char separator = RegionalDecimalSeparator();
+
+    m_ui->Label10->setText(QString::fromLocal8Bit(GetField(record, "Signal")));
+    const double signal = StrToFloat(toText(m_ui->Label10->text()), separator);
+    QPalette pal = m_ui->Label10->palette();
+    pal.setColor(QPalette::WindowText, signal > 0   ? kClGreen
+                                       : signal < 0 ? kClRed
+                                                    : palette().color(QPalette::WindowText));
+    m_ui->Label10->setPalette(pal);
+
+    const double maximum = StrToFloat(toText(m_ui->Edit1->text()), separator);
+    ShowLamps(maximum, signal);
+
+    m_ui->Label2->setText(QString::fromLocal8Bit(ShortName(record)));
+    m_ui->Label4->setText(QString::fromLocal8Bit(GetField(record, "Price")));
+    m_ui->Label8->setText(QString::fromLocal8Bit(GetField(record, "Time")));
+    m_trayIcon->SetHint("Quorvane--" + toText(m_ui->ComboBox3->itemText(index)));
+}
+
+void TForm1::ShowLamps(double maximum, double signal)
+{
+    const LampState state = ComputeLamps(maximum, signal);
+    for (int k = 0; k < 8; ++k) {
+        showPicture(m_images[static_cast<std::size_t>(k)], k < state.longLit ? 1 : 0);
+        showPicture(m_images[static_cast<std::size_t>(k + 8)], k < state.shortLit ? 2 : 0);
+    }
+    if (state.arrowIndex >= 0)
+        showPicture(m_images[16], state.arrowIndex);
+    m_trayIcon->SetIconIndex(state.trayIndex);
+    // Every lamp is on screen in its new state before the handler returns;
+    // the back buffer keeps the white-then-lit sequence from showing.
+    m_ui->GroupBox1->repaint();
+}
+
+void TForm1::showPicture(QLabel* label, int index)
+{
+    // The index rides along as a property so that what a lamp shows can be read back.
+    if (label->property("imageIndex").toInt() == index && !label->pixmap().isNull())
+        return;
+    label->setPixmap(m_pictures.at(static_cast<std::size_t>(index)));
+    label->setProperty("imageIndex", index);
+}
+
+void TForm1::TrackBar1Change()
+{
+    m_ui->Edit1->setText(
+        QString::fromLocal8Bit(MaxSignalText(m_ui->TrackBar1->value(), RegionalDecimalSeparator())));
+}
+
+// ---- terminal bridge and alarms --------------------------------------------
+
+void TForm1::WriteSignalFiles()
+{
+    quorvane::WriteSignalFiles(folder(), m_records);
+}
+
+void TForm1::Button1Click()
+{
+    const FolderChoice choice = ChooseTerminalFolder(folder(), ExecutableFolder(m_services.executablePath),
+                                                     *m_services.folderBrowser, *m_services.fileSystem);
+    // Cleared before the message, so no poll behind the box writes into a
+    // folder that has just been refused.
+    m_ui->Edit2->setText(QString::fromLocal8Bit(choice.folder));
+    if (choice.notMt4)
+        m_services.showMessage(kNotMt4Message);
+}
+
+void TForm1::Button2Click()
+{
+    CallTerminal(folder(), *m_services.shellOpener);
+}
+
+void TForm1::Button5Click()
+{
+    PlayOpenSound(*m_services.soundPlayer);
+}
+
+// ---- layout handlers -------------------------------------------------------
+
+void TForm1::Label18Click(QLabel* sender)
+{
+    m_services.shellOpener->Open("open", toText(sender->text()));
+}
+
+void TForm1::Label23Click()
+{
+    m_services.shellOpener->Open("Open", kHomePage);
+}
+
+void TForm1::Label25Click()
+{
+    m_services.shellOpener->Open("open", "mailto:" + toText(m_ui->Label25->text()));
+}
+
+void TForm1::CheckBox1Click()
+{
+    (Form1 ? Form1 : this)->m_hints->setEnabled(m_ui->CheckBox1->isChecked());
+}
+
+void TForm1::N1Click()
+{
+    m_trayIcon->Restore();
+}
+
+void TForm1::N2Click()
+{
+    close();
+}
+
+// ---- helpers ---------------------------------------------------------------
+
+std::string TForm1::folder() const
+{
+    return toText(m_ui->Edit2->text());
+}
+
+std::string TForm1::toText(const QString& s) const
+{
+    return s.toLocal8Bit().toStdString();
+}
+
+} // namespace quorvane

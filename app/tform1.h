@@ -1,0 +1,136 @@
+#pragma once
+// The main window: conducts the poll cycle, the signal display, the settings,
+// the alarm log, the tray icon and the terminal bridge. The work itself lives in
+// feed/, display/, bridge/ and trayicon/; the handlers here only connect it to
+// the controls of the layout (tform1.ui).
+
+#include "alarmlog.h"
+#include "formservices.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QMenu;
+class QTimer;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace quorvane {
+
+class HintSwitch;
+class TImageList;
+class TTrayIcon;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    /// Builds the window from its layout and runs FormCreate (the first poll
+    /// included). Errors escaping FormCreate are reported; the window is still made.
+    explicit TForm1(FormServices services, QWidget* parent = nullptr);
+    /// Runs FormDestroy; its errors are reported and end it at that step.
+    ~TForm1() override;
+
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // Lifecycle.
+    void FormCreate();
+    void FormDestroy();
+
+    // Poll cycle.
+    /// One poll; service and processing failures are reported in the status bar
+    /// and "error_log.txt". Only a failure to write that log escapes.
+    void Timer1Timer();
+    /// Refills the record list from the reply text.
+    void SplitReply();
+    /// The user picked another symbol.
+    void ComboBox3Change();
+
+    // Display.
+    /// Shows the record at ComboBox3's index; throws EListError / EConvertError.
+    void ShowSelectedRecord();
+    /// Sets the 16 lamps, the arrow and the tray picture, then repaints the lamp group.
+    void ShowLamps(double maximum, double signal);
+    /// Edit1 follows TrackBar1's position.
+    void TrackBar1Change();
+
+    // Terminal bridge and alarms.
+    void Button1Click();
+    void Button2Click();
+    void Button5Click();
+    void WriteSignalFiles();
+
+    // Layout handlers.
+    void Label18Click(QLabel* sender);
+    void Label23Click();
+    void Label25Click();
+    void CheckBox1Click();
+    void N1Click();
+    void N2Click();
+
+    /// The reply text of the last successful service call.
+    const std::string& replyText() const { return m_replyText; }
+    /// The market records of the last split reply.
+    const std::vector<std::string>& records() const { return m_records; }
+    /// The tray icon (TrayIcon1).
+    TTrayIcon* trayIcon() const { return m_trayIcon; }
+    /// The popup menu of the tray icon (PopupMenu1).
+    QMenu* popupMenu() const { return m_popupMenu; }
+    /// The window-wide hint switch.
+    const HintSwitch& hints() const { return *m_hints; }
+
+    /// The product home page behind Label23.
+    static constexpr const char* kHomePage = "https://quorvane.example/";
+
+signals:
+    /// The window was closed (close box, "&Exit", end of session); the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildComponents();
+    void connectHandlers();
+    void readSettings();
+    void writeSettings();
+    void syncSymbolSelector();
+    void setStatus(const char* text);
+    void logFailure(const std::string& message);
+    void showPicture(QLabel* label, int index);
+    std::string folder() const;
+    std::string toText(const QString& s) const;
+
+    template <typename F>
+    auto guard(F fn)
+    {
+        return guarded(m_services.reportError, std::move(fn));
+    }
+
+    FormServices m_services;
+    std::unique_ptr<Ui::TForm1> m_ui;
+    std::string m_replyText;
+    std::vector<std::string> m_records;
+    AlarmLog m_alarmLog;
+    TImageList* m_imageList = nullptr;
+    QTimer* m_timer = nullptr;
+    TTrayIcon* m_trayIcon = nullptr;
+    QMenu* m_popupMenu = nullptr;
+    HintSwitch* m_hints = nullptr;
+    std::array<QLabel*, 17> m_images{};
+    std::vector<QPixmap> m_pictures;
+    bool m_destroyed = false;
+};
+
+/// The one main window, from its construction until the program ends.
+extern TForm1* Form1;
+
+} // namespace quorvane
