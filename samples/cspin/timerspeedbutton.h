@@ -1,0 +1,91 @@
+#pragma once
+// TTimerSpeedButton: a flat button that clicks on release over it and, when
+// allowed, repeats while held: first after 400 ms, then every 100 ms.
+
+#include "repeattimer.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+#include <memory>
+
+namespace quorvane {
+
+class TTimerSpeedButton : public QWidget {
+    Q_OBJECT
+public:
+    /// Delay before the first repeated click, and between the later ones.
+    static constexpr int kFirstRepeatMs = 400;
+    static constexpr int kRepeatMs = 100;
+
+    explicit TTimerSpeedButton(QWidget* parent = nullptr);
+    ~TTimerSpeedButton() override;
+
+    /// Whether a dotted focus rectangle is drawn on the face.
+    bool FocusRect() const { return m_focusRect; }
+    /// Sets the focus-rectangle flag; the caller repaints.
+    void SetFocusRect(bool on);
+    /// Whether the button repeats while held.
+    bool AllowTimer() const { return m_allowTimer; }
+    /// Sets the repeat-allowed flag.
+    void SetAllowTimer(bool on);
+
+    /// The glyph drawn on the face (its lower-left colour is transparent).
+    QImage Glyph() const { return m_glyph; }
+    /// Replaces the glyph and repaints.
+    void SetGlyph(const QImage& glyph);
+    /// Number of images in the glyph; only 1 is drawn here.
+    int NumGlyphs() const { return m_numGlyphs; }
+    /// Sets the number of images in the glyph.
+    void SetNumGlyphs(int n) { m_numGlyphs = n; }
+
+    /// Whether the face is drawn pressed (held with the pointer over it).
+    bool IsDown() const { return m_down; }
+    /// Whether the button holds the mouse (a left press not yet released).
+    bool HasCapture() const { return m_dragging; }
+
+    /// Clicks the button as a release over it would.
+    void Click();
+    /// A repeat tick: switches to the short interval and clicks while held.
+    void TimerExpired();
+
+    /// Replaces how the repeat timer is made; takes effect for a timer not yet made.
+    void setTimerFactory(RepeatTimerFactory factory);
+    /// The repeat timer, or null before the first press that may repeat.
+    RepeatTimer* repeatTimer() const { return m_timer.get(); }
+
+    QSize sizeHint() const override;
+
+signals:
+    /// A click: released over the button, or a repeat tick while held.
+    void clicked();
+    /// A mouse button went down over the button.
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void setDown(bool down);
+    void invalidate();
+    void render();
+
+    bool m_focusRect = false;
+    bool m_allowTimer = false;
+    bool m_down = false;
+    bool m_dragging = false;
+    bool m_dirty = true;
+    int m_numGlyphs = 1;
+    QImage m_glyph;
+    QPixmap m_cache;
+    RepeatTimerFactory m_timerFactory;
+    std::unique_ptr<RepeatTimer> m_timer;
+};
+
+} // namespace quorvane
