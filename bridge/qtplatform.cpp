@@ -64,7 +64,7 @@ public:
             // Windows programs run under Wine here when it is installed.
             const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
             if (!wine.isEmpty()) {
-                QProcess::startDetached(wine, {text}, QFileInfo(text).absolutePath());
+                QProcess::startDetached(wine, {text});
                 return;
             }
         }
