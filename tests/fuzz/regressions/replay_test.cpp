@@ -1,0 +1,71 @@
+// Every saved fuzz input, seeds and findings alike, must still satisfy the
+// invariant its fuzzer checks. A finding is kept here once it is fixed.
+#include "checks.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Target {
+    const char* name;
+    std::function<std::string(std::string_view)> check;
+};
+
+std::vector<fs::path> inputsOf(const std::string& target)
+{
+    std::vector<fs::path> files;
+    for (const char* kind : {"corpus", "regressions"}) {
+        const fs::path dir = fs::path(QUORVANE_FUZZ_DIR) / kind / target;
+        if (!fs::is_directory(dir))
+            continue;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (entry.is_regular_file())
+                files.push_back(entry.path());
+        }
+    }
+    return files;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class FuzzReplay : public ::testing::TestWithParam<Target> {};
+
+TEST_P(FuzzReplay, SavedInputsKeepTheirInvariants)
+{
+    const std::vector<fs::path> inputs = inputsOf(GetParam().name);
+    ASSERT_FALSE(inputs.empty()) << "no saved inputs for " << GetParam().name;
+    for (const fs::path& input : inputs) {
+        SCOPED_TRACE(input.string());
+        EXPECT_EQ(GetParam().check(readFile(input)), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay,
+    ::testing::Values(Target{"records", quorvane::fuzz::checkRecords},
+                      Target{"inifile", quorvane::fuzz::checkIniFile},
+                      Target{"decoder", quorvane::fuzz::checkDecoder}),
+    [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
+
+// The checks themselves must see faults, or the fuzzers prove nothing.
+TEST(FuzzChecks, AcceptSoundInputs)
+{
+    EXPECT_EQ(quorvane::fuzz::checkRecords("(Symbol=EURUSD,Price=1.1,Time=12:00,Signal=0.5)\n"
+                                           "(Symbol=GBPUSDx,Price=1.3,Time=12:00,Signal=-0.2)tail"),
+              "");
+    EXPECT_EQ(quorvane::fuzz::checkIniFile("\x01\x02\x20[Form]\nsound=1\n[Other]\nx=y\n"), "");
+}
+
+} // namespace
