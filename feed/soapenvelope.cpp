@@ -315,9 +315,10 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
             target = findById(body, href);
         if (!target)
             target = findById(envelope, href);
-        // A dangling reference would otherwise be read as a missing node.
+        // A reference to nothing leaves the call without its result element.
         if (!target)
-            throw ESOAPDomConvertError("SOAP Response Packet: no element with id for href \"" + href + "\"");
+            throw ESOAPDomConvertError("SOAP Response Packet: result element expected, received \""
+                                       + nodeXml(doc, response) + "\"");
         value = target;
     }
 
