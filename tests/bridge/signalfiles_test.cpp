@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <unistd.h>
 
 namespace quorvane {
@@ -88,6 +89,8 @@ struct UnsafeName {
     std::string record;
     std::string formedName; // the short name as it appears in the error's path
 };
+
+void PrintTo(const UnsafeName& row, std::ostream* os) { *os << row.label; }
 
 class UnsafeShortNameTest : public SignalFilesTest, public ::testing::WithParamInterface<UnsafeName> {};
 

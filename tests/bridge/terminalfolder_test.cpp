@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -158,43 +159,48 @@ TEST_F(ChooseTerminalFolderTest, ChoosingSameFolderAgainReplacesInstalledCopy)
     EXPECT_EQ(readFile(mt4 + "/experts/Quorvane.mq4"), "source v2, longer than the first");
 }
 
-TEST_F(ChooseTerminalFolderTest, SourceAloneIsInstalled)
+struct InstallRow {
+    const char* label;
+    bool ex4;            // compiled expert in the program folder
+    bool mq4;            // source in the program folder
+    bool blockEx4;       // a folder sits where the compiled expert must go
+    bool accepted;
+};
+
+void PrintTo(const InstallRow& row, std::ostream* os) { *os << row.label; }
+
+class InstallTest : public ChooseTerminalFolderTest, public ::testing::WithParamInterface<InstallRow> {};
+
+TEST_P(InstallTest, InstallsEachPresentFileOrRefuses)
 {
-    std::filesystem::remove(program() + "/Quorvane.ex4");
+    const InstallRow& row = GetParam();
+    if (!row.ex4)
+        std::filesystem::remove(program() + "/Quorvane.ex4");
+    if (!row.mq4)
+        std::filesystem::remove(program() + "/Quorvane.mq4");
     const std::string mt4 = makeTerminal("mt4");
+    if (row.blockEx4)
+        std::filesystem::create_directories(mt4 + "/experts/Quorvane.ex4");
     FakeBrowser browser(mt4);
 
     const FolderChoice choice = ChooseTerminalFolder("", program(), browser, m_fs);
 
-    EXPECT_EQ(choice.folder, mt4);
-    EXPECT_EQ(listTree(mt4 + "/experts"), (std::set<std::string>{"files", "Quorvane.mq4"}));
+    EXPECT_EQ(choice.notMt4, !row.accepted);
+    EXPECT_EQ(choice.folder, row.accepted ? mt4 : "");
+    if (row.accepted) {
+        EXPECT_EQ(std::filesystem::is_regular_file(mt4 + "/experts/Quorvane.ex4"), row.ex4);
+        EXPECT_EQ(std::filesystem::is_regular_file(mt4 + "/experts/Quorvane.mq4"), row.mq4);
+    }
 }
 
-TEST_F(ChooseTerminalFolderTest, NeitherExpertFilePresentIsRefused)
-{
-    std::filesystem::remove(program() + "/Quorvane.ex4");
-    std::filesystem::remove(program() + "/Quorvane.mq4");
-    const std::string mt4 = makeTerminal("mt4");
-    FakeBrowser browser(mt4);
-
-    const FolderChoice choice = ChooseTerminalFolder("", program(), browser, m_fs);
-
-    EXPECT_TRUE(choice.notMt4);
-    EXPECT_EQ(choice.folder, "");
-}
-
-TEST_F(ChooseTerminalFolderTest, OnePresentFileThatCannotBeCopiedIsRefused)
-{
-    const std::string mt4 = makeTerminal("mt4");
-    // A folder where the compiled expert should go: the copy of it must fail.
-    std::filesystem::create_directories(mt4 + "/experts/Quorvane.ex4");
-    FakeBrowser browser(mt4);
-
-    const FolderChoice choice = ChooseTerminalFolder("", program(), browser, m_fs);
-
-    EXPECT_TRUE(choice.notMt4);
-    EXPECT_EQ(choice.folder, "");
-}
+INSTANTIATE_TEST_SUITE_P(Sources, InstallTest,
+                         ::testing::Values(InstallRow{"SourceAlone", false, true, false, true},
+                                           InstallRow{"CompiledAlone", true, false, false, true},
+                                           InstallRow{"Neither", false, false, false, false},
+                                           InstallRow{"OneCopyFails", true, true, true, false}),
+                         [](const ::testing::TestParamInfo<InstallRow>& info) {
+                             return std::string(info.param.label);
+                         });
 
 struct StartingFolderRow {
     const char* label;
@@ -202,6 +208,8 @@ struct StartingFolderRow {
     bool isFile;
     bool expectPreselected;
 };
+
+void PrintTo(const StartingFolderRow& row, std::ostream* os) { *os << row.label; }
 
 class StartingFolderTest : public ChooseTerminalFolderTest,
                            public ::testing::WithParamInterface<StartingFolderRow> {};
