@@ -1,0 +1,66 @@
+#pragma once
+// A tiny HTTP/1.1 server on 127.0.0.1 for transport tests: one connection at
+// a time, canned replies chosen per request, counts accepted connections.
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace quorvane::test {
+
+struct HttpRequest {
+    std::string method;
+    std::string target;
+    std::vector<std::pair<std::string, std::string>> headers; ///< in the order sent
+    std::string body;
+
+    /// Value of the first header named `name` (case-insensitive), or "".
+    std::string header(const std::string& name) const;
+    /// Position of the header in the request, or -1.
+    int headerIndex(const std::string& name) const;
+};
+
+struct HttpReply {
+    std::string raw;          ///< bytes written back, status line included
+    bool close = false;       ///< close the connection after writing
+    bool silent = false;      ///< write nothing and keep the connection open
+};
+
+/// A complete response with Content-Length.
+HttpReply httpReply(int status, const std::string& reason, const std::string& body,
+                    const std::string& contentType = "text/xml; charset=utf-8");
+
+class LoopbackServer {
+public:
+    using Responder = std::function<HttpReply(const HttpRequest&, int index)>;
+
+    explicit LoopbackServer(Responder responder);
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    int port() const { return m_port; }
+    std::string url(const std::string& path = "/webservice/server.php") const;
+    int acceptedConnections() const { return m_accepted.load(); }
+    std::vector<HttpRequest> requests() const;
+
+private:
+    void run();
+    void serve(int connection);
+    bool waitReadable(int fd) const;
+
+    Responder m_responder;
+    int m_listen = -1;
+    int m_wake[2] = {-1, -1};
+    int m_port = 0;
+    std::atomic<int> m_accepted{0};
+    mutable std::mutex m_lock;
+    std::vector<HttpRequest> m_requests;
+    std::thread m_thread;
+};
+
+} // namespace quorvane::test
