@@ -1,0 +1,108 @@
+// The notification area on Qt, and the image list.
+
+#include "timagelist.h"
+#include "trayshell.h"
+
+#include <QPixmap>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quorvane::test {
+namespace {
+
+TEST(MouseMessagesFor, EachReportedActionBecomesItsButtonMessages)
+{
+    struct Row {
+        const char* name;
+        QSystemTrayIcon::ActivationReason reason;
+        std::vector<unsigned> expected;
+    };
+    const Row rows[] = {
+        {"trigger is a left click", QSystemTrayIcon::Trigger, {WM_LBUTTONDOWN, WM_LBUTTONUP}},
+        {"double click is a left double click", QSystemTrayIcon::DoubleClick, {WM_LBUTTONDBLCLK}},
+        {"context is a right click", QSystemTrayIcon::Context, {WM_RBUTTONDOWN, WM_RBUTTONUP}},
+        {"middle click is a middle click", QSystemTrayIcon::MiddleClick, {WM_MBUTTONDOWN, WM_MBUTTONUP}},
+        {"unknown sends nothing", QSystemTrayIcon::Unknown, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(MouseMessagesFor(row.reason), row.expected);
+    }
+}
+
+NotifyIconData record(std::uintptr_t id, const TrayMessageWindow* window)
+{
+    NotifyIconData data;
+    data.id = id;
+    data.window = window;
+    data.flags = NotifyIconData::NIF_MESSAGE | NotifyIconData::NIF_ICON | NotifyIconData::NIF_TIP;
+    data.callbackMessage = 1025;
+    data.tip = "Quorvane 2.0";
+    return data;
+}
+
+TEST(SystemTrayShell, KnowsWhichIconsItHolds)
+{
+    auto shell = MakeSystemTrayShell();
+    TrayMessageWindow window(nullptr);
+    const NotifyIconData first = record(1, &window);
+    const NotifyIconData second = record(2, &window);
+
+    EXPECT_FALSE(shell->Modify(first));
+    EXPECT_FALSE(shell->Delete(first));
+    EXPECT_TRUE(shell->Add(first));
+    EXPECT_FALSE(shell->Add(first)) << "the same icon twice";
+    EXPECT_TRUE(shell->Add(second));
+    EXPECT_TRUE(shell->Modify(first));
+    EXPECT_TRUE(shell->Delete(first));
+    EXPECT_FALSE(shell->Delete(first));
+    EXPECT_TRUE(shell->Modify(second));
+}
+
+TEST(SystemTrayShell, IconWithoutPictureIsAccepted)
+{
+    auto shell = MakeSystemTrayShell();
+    TrayMessageWindow window(nullptr);
+    NotifyIconData data = record(7, &window);
+    data.icon = QIcon();
+    EXPECT_TRUE(shell->Add(data));
+    EXPECT_TRUE(shell->Modify(data));
+}
+
+TEST(TrayMessageWindow, SendsToItsProcedure)
+{
+    std::vector<unsigned> seen;
+    TrayMessageWindow window([&seen](unsigned msg, std::uintptr_t, std::intptr_t lParam) -> std::intptr_t {
+        seen.push_back(msg);
+        return lParam + 1;
+    });
+    EXPECT_EQ(window.Send(1025, 0, 41), 42);
+    EXPECT_EQ(seen, std::vector<unsigned>({1025u}));
+    EXPECT_EQ(TrayMessageWindow(nullptr).Send(1025, 0, 41), 0);
+}
+
+TEST(TImageList, IndexOutsideGivesNullIcon)
+{
+    TImageList list;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::green);
+    QSignalSpy changed(&list, &TImageList::changed);
+    list.Add(QIcon(pixmap));
+    list.Add(QIcon(pixmap));
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(changed.count(), 2);
+    for (int index : {-1, 2, 100}) {
+        SCOPED_TRACE(index);
+        EXPECT_TRUE(list.Icon(index).isNull());
+    }
+    EXPECT_FALSE(list.Icon(1).isNull());
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(list.Icon(0).isNull());
+}
+
+} // namespace
+} // namespace quorvane::test

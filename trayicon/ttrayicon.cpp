@@ -1,0 +1,470 @@
+#include "ttrayicon.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QWindowStateChangeEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSessionManager>
+#include <QTimer>
+#include <QWidget>
+
+namespace quorvane {
+
+namespace {
+
+constexpr int DefaultAnimateInterval = 1000;
+
+// Keeps the hook from answering the window-state changes that Minimize and
+// Restore cause themselves.
+class MovingGuard {
+public:
+    explicit MovingGuard(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~MovingGuard() { m_flag = m_old; }
+    MovingGuard(const MovingGuard&) = delete;
+    MovingGuard& operator=(const MovingGuard&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+
+} // namespace
+
+TTrayIcon::TTrayIcon(QObject* owner, QWidget* applicationWindow, std::unique_ptr<TrayShell> shell)
+    : QObject(owner),
+      m_shell(shell ? std::move(shell) : MakeSystemTrayShell()),
+      m_timer(std::make_unique<QTimer>()),
+      m_appWindow(applicationWindow)
+{
+    m_icon = applicationIcon();
+    OnAnimate = [this](QObject*) { DoOnAnimate(); };
+
+    // The timer keeps running the step it was given now, whatever OnAnimate
+    // is changed to later.
+    m_timer->setInterval(DefaultAnimateInterval);
+    const TNotifyEvent tick = OnAnimate;
+    connect(m_timer.get(), &QTimer::timeout, this, [this, tick] { tick(this); });
+
+    m_window = std::make_unique<TrayMessageWindow>(
+        [this](unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) { return DoMessage(msg, wParam, lParam); });
+    m_data = NotifyIconData();
+    m_data.size = 488;
+    m_data.window = m_window.get();
+    m_data.id = reinterpret_cast<std::uintptr_t>(this);
+    m_data.flags = NotifyIconData::NIF_MESSAGE | NotifyIconData::NIF_ICON;
+    m_data.callbackMessage = CallbackMessage;
+
+    // The end of the user's session reaches the hidden window as the
+    // query (commit data) and the notice (quit) that the session ends.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager&) { DoMessage(WM_QUERYENDSESSION, 0, 0); });
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { DoMessage(WM_ENDSESSION, 1, 0); });
+    }
+    Update();
+}
+
+TTrayIcon::~TTrayIcon()
+{
+    m_timer->stop();
+    m_shell->Delete(m_data); // gone already is fine
+    unhookApplication();
+    m_window.reset();
+}
+
+void TTrayIcon::SetVisible(bool value)
+{
+    m_visible = value;
+    if (value) {
+        if (!m_inTray) {
+            if (!m_shell->Add(m_data))
+                throw EOutOfResources("Cannot Create System Shell Notification Icon");
+            m_inTray = true;
+        }
+        m_hide = true;
+        hookApplication();
+    } else {
+        if (m_inTray) {
+            // The hook stays while the icon could not be removed.
+            if (!m_shell->Delete(m_data))
+                throw EOutOfResources("Cannot Remove System Shell Notification Icon");
+            m_inTray = false;
+        }
+        m_hide = false;
+        unhookApplication();
+    }
+}
+
+void TTrayIcon::SetHint(const std::string& value)
+{
+    if (value == m_hint || value.size() >= MaxHint)
+        return;
+    m_hint = value;
+    m_data.tip = value.substr(0, NotifyIconData::MaxTip);
+    if (value.empty())
+        m_data.flags &= ~NotifyIconData::NIF_TIP;
+    else
+        m_data.flags |= NotifyIconData::NIF_TIP;
+    Update();
+}
+
+QMenu* TTrayIcon::PopupMenu() const
+{
+    return m_popupMenu;
+}
+
+void TTrayIcon::SetPopupMenu(QMenu* menu)
+{
+    if (menu == m_popupMenu)
+        return;
+    disconnect(m_popupMenuGone);
+    m_popupMenu = menu;
+    if (menu)
+        m_popupMenuGone = connect(menu, &QObject::destroyed, this,
+                                  [this](QObject* gone) { Notification(gone, opRemove); });
+}
+
+void TTrayIcon::SetHide(bool value)
+{
+    m_hide = value;
+}
+
+TImageList* TTrayIcon::Icons() const
+{
+    return m_icons;
+}
+
+void TTrayIcon::SetIcons(TImageList* icons)
+{
+    if (icons == m_icons)
+        return;
+    disconnect(m_iconsGone);
+    m_icons = icons;
+    if (icons)
+        m_iconsGone = connect(icons, &QObject::destroyed, this,
+                              [this](QObject* gone) { Notification(gone, opRemove); });
+}
+
+void TTrayIcon::SetIconIndex(int index)
+{
+    m_iconIndex = index;
+    if (m_icons)
+        takeIcon(m_icons->Icon(index));
+    Update();
+}
+
+int TTrayIcon::GetAnimateInterval() const
+{
+    return m_timer->interval();
+}
+
+void TTrayIcon::SetAnimateInterval(int ms)
+{
+    m_timer->setInterval(ms);
+}
+
+void TTrayIcon::SetAnimate(bool value)
+{
+    // Without pictures there is nothing to step through.
+    if (!m_icons)
+        return;
+    m_animate = value;
+    if (value)
+        m_timer->start();
+    else
+        m_timer->stop();
+}
+
+void TTrayIcon::Loaded()
+{
+    if (m_icons) {
+        if (m_animate)
+            m_timer->start();
+        else
+            m_timer->stop();
+        takeIcon(m_icons->Icon(m_iconIndex));
+    } else {
+        m_animate = false;
+        m_timer->stop();
+        takeIcon(applicationIcon());
+    }
+    Update();
+}
+
+void TTrayIcon::Notification(QObject* component, TOperation operation)
+{
+    if (operation != opRemove || component == nullptr)
+        return;
+    if (component == m_icons) {
+        disconnect(m_iconsGone);
+        m_icons = nullptr;
+    } else if (component == m_popupMenu) {
+        disconnect(m_popupMenuGone);
+        m_popupMenu = nullptr;
+    }
+}
+
+void TTrayIcon::Minimize()
+{
+    if (m_appWindow) {
+        MovingGuard guard(m_moving);
+        // Only an icon that is really in a notification area can bring the
+        // window back; otherwise the window keeps its task-bar button.
+        const bool toTray = m_inTray && m_shell->IsAvailable();
+        if (!(m_appWindow->windowState() & Qt::WindowMinimized))
+            m_appWindow->setWindowState(m_appWindow->windowState() | Qt::WindowMinimized);
+        if (toTray)
+            m_appWindow->hide();
+        else if (!m_appWindow->isVisible())
+            m_appWindow->showMinimized();
+    }
+    if (OnMinimize)
+        OnMinimize(this);
+}
+
+void TTrayIcon::Restore()
+{
+    if (m_appWindow) {
+        MovingGuard guard(m_moving);
+        // Clearing only the minimised bit brings a maximised window back maximised.
+        m_appWindow->setWindowState(m_appWindow->windowState() & ~Qt::WindowMinimized);
+        m_appWindow->show();
+        m_appWindow->raise();
+        m_appWindow->activateWindow();
+    }
+    if (OnRestore)
+        OnRestore(this);
+}
+
+void TTrayIcon::ShowMenu()
+{
+    const QPoint pos = QCursor::pos();
+    // Activating the application first lets the menu close when the user
+    // clicks elsewhere.
+    if (QWidget* active = QApplication::activeWindow())
+        active->activateWindow();
+    if (m_popupMenu)
+        m_popupMenu->popup(pos);
+}
+
+void TTrayIcon::Update()
+{
+    m_data.icon = m_icon;
+    if (m_visible)
+        m_shell->Modify(m_data); // a refused change is not worth an error
+}
+
+void TTrayIcon::SetDefaultIcon()
+{
+    takeIcon(applicationIcon());
+    Update();
+}
+
+void TTrayIcon::EndSession()
+{
+    if (m_shell->Delete(m_data))
+        m_inTray = false;
+}
+
+std::intptr_t TTrayIcon::DoMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    switch (msg) {
+    case WM_QUERYENDSESSION:
+        return 1; // never hold up the end of the session
+    case WM_ENDSESSION:
+        // A cancelled logoff (wParam 0) keeps the icon, or a window sitting
+        // in the tray could never be restored.
+        if (wParam != 0)
+            EndSession();
+        return 0;
+    case CallbackMessage:
+        break;
+    default:
+        return 0;
+    }
+
+    const QPoint pos = QCursor::pos();
+    const int x = pos.x();
+    const int y = pos.y();
+    switch (static_cast<unsigned>(lParam)) {
+    case WM_MOUSEMOVE:
+        if (OnMouseMove)
+            DoMouseMove(ShiftState(), x, y);
+        break;
+    case WM_LBUTTONDOWN:
+        DoMouseDown(mbLeft, ShiftState() | ssLeft, x, y);
+        break;
+    case WM_LBUTTONUP:
+        // A click also counts when a trigger waits for it, not only when
+        // someone listens to OnClick.
+        if (OnClick || m_restoreOn == imClick || m_popupMenuOn == imClick)
+            DoClick();
+        DoMouseUp(mbLeft, ShiftState() | ssLeft, x, y);
+        if (m_restoreOn == imLeftClickUp)
+            Restore();
+        if (m_popupMenuOn == imLeftClickUp)
+            ShowMenu();
+        break;
+    case WM_LBUTTONDBLCLK:
+        DoDblClick();
+        if (m_restoreOn == imLeftDoubleClick)
+            Restore();
+        if (m_popupMenuOn == imLeftDoubleClick)
+            ShowMenu();
+        break;
+    case WM_RBUTTONDOWN:
+        DoMouseDown(mbRight, ShiftState() | ssRight, x, y);
+        break;
+    case WM_RBUTTONUP:
+        DoMouseUp(mbRight, ShiftState() | ssRight, x, y);
+        if (m_restoreOn == imRightClickUp)
+            Restore();
+        if (m_popupMenuOn == imRightClickUp)
+            ShowMenu();
+        break;
+    case WM_RBUTTONDBLCLK:
+        DoDblClick();
+        if (m_restoreOn == imRightDoubleClick)
+            Restore();
+        if (m_popupMenuOn == imRightDoubleClick)
+            ShowMenu();
+        break;
+    case WM_MBUTTONDOWN:
+        DoMouseDown(mbMiddle, ShiftState() | ssMiddle, x, y);
+        break;
+    case WM_MBUTTONUP:
+        DoMouseUp(mbMiddle, ShiftState() | ssMiddle, x, y);
+        break;
+    case WM_MBUTTONDBLCLK:
+        DoDblClick();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+TShiftState TTrayIcon::ShiftState()
+{
+    const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
+    TShiftState state = 0;
+    if (keys & Qt::ShiftModifier)
+        state |= ssShift;
+    if (keys & Qt::ControlModifier)
+        state |= ssCtrl;
+    if (keys & Qt::AltModifier)
+        state |= ssAlt;
+    return state;
+}
+
+void TTrayIcon::DoClick()
+{
+    if (m_restoreOn == imClick)
+        Restore();
+    if (m_popupMenuOn == imClick)
+        ShowMenu();
+    if (OnClick)
+        OnClick(this);
+}
+
+void TTrayIcon::DoDblClick()
+{
+    if (m_restoreOn == imDoubleClick)
+        Restore();
+    if (m_popupMenuOn == imDoubleClick)
+        ShowMenu();
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+void TTrayIcon::DoMouseMove(TShiftState shift, int x, int y)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+
+void TTrayIcon::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (m_restoreOn == imMouseDown)
+        Restore();
+    if (m_popupMenuOn == imMouseDown)
+        ShowMenu();
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TTrayIcon::DoMouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (m_restoreOn == imMouseUp)
+        Restore();
+    if (m_popupMenuOn == imMouseUp)
+        ShowMenu();
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+void TTrayIcon::DoOnAnimate()
+{
+    // The pictures may have gone away while the timer ran.
+    if (!m_icons)
+        return;
+    int next = m_iconIndex + 1;
+    if (next > m_icons->Count() - 1)
+        next = 0;
+    SetIconIndex(next);
+    Update();
+}
+
+bool TTrayIcon::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_hooked && watched == m_appWindow)
+        ApplicationHookProc(event);
+    return QObject::eventFilter(watched, event);
+}
+
+bool TTrayIcon::ApplicationHookProc(QEvent* event)
+{
+    if (event->type() != QEvent::WindowStateChange || m_moving || !m_appWindow)
+        return false;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const bool was = change->oldState() & Qt::WindowMinimized;
+    const bool now = m_appWindow->windowState() & Qt::WindowMinimized;
+    if (now && !was)
+        Minimize();
+    else if (was && !now)
+        Restore();
+    return false; // the window's own handling goes on
+}
+
+void TTrayIcon::hookApplication()
+{
+    if (m_hooked || !m_appWindow)
+        return;
+    m_appWindow->installEventFilter(this);
+    m_hooked = true;
+}
+
+void TTrayIcon::unhookApplication()
+{
+    if (!m_hooked)
+        return;
+    if (m_appWindow)
+        m_appWindow->removeEventFilter(this);
+    m_hooked = false;
+}
+
+void TTrayIcon::takeIcon(const QIcon& icon)
+{
+    m_icon = icon;
+}
+
+QIcon TTrayIcon::applicationIcon()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return QGuiApplication::windowIcon();
+    return QIcon();
+}
+
+} // namespace quorvane
