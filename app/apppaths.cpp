@@ -40,8 +40,11 @@ std::string ApplicationTitle(const std::string& exePath)
     const std::size_t dot = name.find('.');
     if (dot != std::string::npos)
         name.resize(dot);
-    for (std::size_t i = 1; i < name.size(); ++i)
-        name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+    // Capitalised the way a Windows title shows it, however the file is spelled.
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        name[i] = static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c));
+    }
     return name;
 }
 

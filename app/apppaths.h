@@ -16,7 +16,7 @@ std::string ExecutableFolder(const std::string& exePath);
 std::string SettingsPathFor(const std::string& exePath);
 
 /// The application's title: the file name without its folder, cut at the first '.',
-/// with every letter after the first in lower case ("quorvane" -> "Quorvane").
+/// the first letter in upper case and every letter after it in lower case ("quorvane" -> "Quorvane").
 std::string ApplicationTitle(const std::string& exePath);
 
 } // namespace quorvane

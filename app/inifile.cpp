@@ -32,7 +32,8 @@ struct Document {
     std::string newline = crlf; // what new lines get: the file's own line end
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// A lone CR (a line end gone wrong) counts as a blank as well.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string trimmed(const std::string& text)
 {
