@@ -32,6 +32,8 @@ protected:
             s_app = std::make_unique<QApplication>(argc, argv);
         }
     }
+    // Freed here, not at static destruction, where Qt's own globals may be gone.
+    static void TearDownTestSuite() { s_app.reset(); }
 
     void SetUp() override { m_previousDir = QDir::currentPath(); }
     void TearDown() override { QDir::setCurrent(m_previousDir); }
