@@ -1,0 +1,91 @@
+#pragma once
+// TCDirectoryOutline: the directory tree of the file system as an outline.
+// The drive item stands for the root "/"; each level is read when its item
+// is first expanded; clicking an item makes its directory the current one.
+
+#include "directoryoutline.h"
+#include "directorysystem.h"
+
+#include <QTreeView>
+
+#include <memory>
+
+namespace quorvane {
+
+class OutlineModel;
+
+class TCDirectoryOutline : public QTreeView {
+    Q_OBJECT
+public:
+    /// Builds the tree down to the current directory of `fileSystem` (the real
+    /// one when none is given). A current directory that cannot be walked
+    /// (inside a hidden directory, say) leaves the drive item selected.
+    explicit TCDirectoryOutline(QWidget* parent = nullptr,
+                                std::unique_ptr<DirectorySystem> fileSystem = {});
+    ~TCDirectoryOutline() override;
+
+    /// The tree behind the view: items, texts, levels, selection.
+    const DirectoryOutline& Outline() const { return m_outline; }
+
+    /// The current directory, case-forced.
+    QString Directory() const { return m_outline.Directory(); }
+    /// Makes a directory current (for the outline and the process) and selects
+    /// it. Throws EOutlineError when a name on the path is not in the tree.
+    void SetDirectory(const QString& path);
+    /// The drive: "/" once set.
+    QChar Drive() const { return m_outline.Drive(); }
+    /// Any letter A to Z (or "/") names the one root here; other characters are ignored.
+    void SetDrive(QChar letter);
+    /// How names are shown (default lower case).
+    TTextCase TextCase() const { return m_outline.TextCase(); }
+    /// Changes the case rule and rebuilds the tree.
+    void SetTextCase(TTextCase value);
+
+    /// Clears and rebuilds from the drive item down to the directory; fires OnChange.
+    void BuildTree();
+    /// Reads one item's subdirectories (again, if read before: they then appear twice).
+    void BuildOneLevel(int item);
+    /// Reads an item's level and those of all its children; never follows a link loop.
+    void BuildSubTree(int item);
+    /// Expands along a path and selects its last directory.
+    void WalkTree(const QString& path);
+    /// A child of `item` named `name` (letter case ignored), or -1.
+    int GetChildNamed(const QString& name, int item);
+    /// The name as the case rule shows it.
+    QString ForceCase(const QString& text) const { return m_outline.ForceCase(text); }
+    /// A drive letter's number: A 0, C 2; the root "/" is 0.
+    static int DriveToInt(QChar letter) { return DirectoryOutline::DriveToInt(letter); }
+    /// The process's current directory as the file system seam reports it.
+    QString CurDir() { return m_outline.CurDir(); }
+    /// Expands an item, reading its level the first time.
+    void Expand(int item);
+    /// The selected item's directory becomes the current one.
+    void Click();
+    /// The selected outline item.
+    int SelectedItem() const { return m_outline.SelectedItem(); }
+
+    QSize sizeHint() const override;
+
+signals:
+    /// The tree was rebuilt or the selection moved to a new directory.
+    void OnChange(quorvane::TCDirectoryOutline* sender);
+    /// An item was expanded.
+    void OnExpand(int item);
+    /// A user action failed; the message is the outline's error.
+    void failed(const QString& message);
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void onViewExpanded(const QModelIndex& index);
+    void onViewCollapsed(const QModelIndex& index);
+    void installHooks();
+
+    std::unique_ptr<DirectorySystem> m_fs;
+    DirectoryOutline m_outline;
+    OutlineModel* m_model = nullptr;
+    bool m_syncing = false;
+};
+
+} // namespace quorvane
