@@ -10,11 +10,16 @@ if ! tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q '^php -S '; then
     echo "stop.sh: $pid is not a running demo service" >&2
     exit 1
 fi
+port=$(tr '\0' ' ' <"/proc/$pid/cmdline" | sed -n 's/^php -S [^ ]*:\([0-9]*\) .*/\1/p')
 kill "$pid"
 tries=50
 while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do
     tries=$((tries - 1))
     sleep 0.1
 done
-kill -0 "$pid" 2>/dev/null && kill -9 "$pid"
+if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
+# The walk state and the server log of that port go with the server.
+if [ -n "$port" ]; then
+    rm -f "${TMPDIR:-/tmp}/quorvane-sim-$port.log" "$(php -r 'echo sys_get_temp_dir();')/quorvane-sim-$port.json"
+fi
 exit 0

@@ -288,3 +288,13 @@ TEST(DecodeResponse, RepeatedDecodesAreIndependent)
     EXPECT_THROW(DecodeSignalResponse(fixture("fault.xml")), ERemotableException);
     EXPECT_EQ(DecodeSignalResponse(good), "abc");
 }
+
+TEST(DecodeResponse, ReplyCapturedFromPhpSoapServer)
+{
+    const std::string body = fixture("php_soapserver_reply.xml");
+    const std::string open = "<return xsi:type=\"xsd:string\">";
+    const size_t from = body.find(open) + open.size();
+    const std::string expected = body.substr(from, body.find("</return>") - from);
+    ASSERT_EQ(expected.rfind("(Symbol:EURUSD,", 0), 0u);
+    EXPECT_EQ(DecodeSignalResponse(body), expected);
+}
