@@ -90,6 +90,9 @@ void writeOneSignalFile(const std::string& folder, const std::string& path, cons
 
 void WriteSignalFiles(const std::string& terminalFolder, const std::vector<std::string>& records)
 {
+    // No terminal connected: never fall back to "/experts/files" at the root.
+    if (terminalFolder.empty())
+        return;
     const std::string folder = terminalFolder + kFilesFolder;
     for (const std::string& record : records) {
         const std::string name = ShortName(record);

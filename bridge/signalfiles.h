@@ -12,7 +12,7 @@ namespace quorvane {
 /// EFCreateError / EFOpenError (feed/exceptions.h) with the full path, ending the writing
 /// at that record. Never creates the folder. A short name that could address a file
 /// outside experts/files ("", ".", "..", a separator or NUL in it) is refused with
-/// EFCreateError.
+/// EFCreateError. Nothing when terminalFolder is empty.
 void WriteSignalFiles(const std::string& terminalFolder, const std::vector<std::string>& records);
 
 /// Deletes terminalFolder + "/experts/files/EURUSD"; failure ignored.

@@ -177,6 +177,13 @@ TEST_F(SignalFilesTest, LinkNamedLikeSignalFileIsReplacedNotWrittenThrough)
     EXPECT_EQ(readFile(file("EURUSD")), kEurusd);
 }
 
+TEST_F(SignalFilesTest, EmptyTerminalFolderWritesNothing)
+{
+    // Joined as it is, "" would address "/experts/files" at the root.
+    EXPECT_NO_THROW(WriteSignalFiles("", {kEurusd}));
+    EXPECT_FALSE(std::filesystem::exists("/experts/files/EURUSD"));
+}
+
 TEST_F(SignalFilesTest, DeleteRemovesOnlyEurusd)
 {
     WriteSignalFiles(terminal(), {kEurusd, kGbpusd, kUsdjpy});
