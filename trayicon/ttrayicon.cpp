@@ -68,7 +68,7 @@ TTrayIcon::TTrayIcon(QObject* owner, QWidget* applicationWindow, std::unique_ptr
 
 TTrayIcon::~TTrayIcon()
 {
-    m_timer->stop();
+    enableTimer(false);
     m_shell->Delete(m_data); // gone already is fine
     unhookApplication();
     m_window.reset();
@@ -162,7 +162,19 @@ int TTrayIcon::GetAnimateInterval() const
 
 void TTrayIcon::SetAnimateInterval(int ms)
 {
-    m_timer->setInterval(ms);
+    m_timer->setInterval(ms > 0 ? ms : 0);
+    enableTimer(m_timerEnabled);
+}
+
+void TTrayIcon::enableTimer(bool enabled)
+{
+    // An interval of 0 stops the ticks instead of stepping on every pass of
+    // the event loop; the timer resumes once a real interval is set.
+    m_timerEnabled = enabled;
+    if (enabled && m_timer->interval() > 0)
+        m_timer->start();
+    else
+        m_timer->stop();
 }
 
 void TTrayIcon::SetAnimate(bool value)
@@ -171,23 +183,17 @@ void TTrayIcon::SetAnimate(bool value)
     if (!m_icons)
         return;
     m_animate = value;
-    if (value)
-        m_timer->start();
-    else
-        m_timer->stop();
+    enableTimer(value);
 }
 
 void TTrayIcon::Loaded()
 {
     if (m_icons) {
-        if (m_animate)
-            m_timer->start();
-        else
-            m_timer->stop();
+        enableTimer(m_animate);
         takeIcon(m_icons->Icon(m_iconIndex));
     } else {
         m_animate = false;
-        m_timer->stop();
+        enableTimer(false);
         takeIcon(applicationIcon());
     }
     Update();

@@ -110,7 +110,7 @@ public:
     int IconIndex() const { return m_iconIndex; }
     virtual void SetIconIndex(int index);
 
-    /// Milliseconds between two animation steps.
+    /// Milliseconds between two animation steps; 0 or less stops the steps.
     int AnimateInterval() const { return GetAnimateInterval(); }
     void SetAnimateInterval(int ms);
     int GetAnimateInterval() const;
@@ -187,6 +187,7 @@ private:
     void hookApplication();
     void unhookApplication();
     void takeIcon(const QIcon& icon);
+    void enableTimer(bool enabled);
     static QIcon applicationIcon();
 
     std::unique_ptr<TrayShell> m_shell;
@@ -206,6 +207,7 @@ private:
     bool m_visible = false;
     bool m_hide = true;
     bool m_animate = false;
+    bool m_timerEnabled = false;
     bool m_inTray = false;
     bool m_hooked = false;
     bool m_moving = false;

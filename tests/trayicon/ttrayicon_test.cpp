@@ -63,12 +63,6 @@ TEST_F(TrayIconTest, ConstructionPreparesRecordWithoutTouchingTray)
     EXPECT_TRUE(sameIcon(data.icon, QApplication::windowIcon()));
     EXPECT_EQ(log->count("add"), 0);
     EXPECT_EQ(log->count("modify"), 0); // not visible yet
-    EXPECT_FALSE(icon.Visible());
-    EXPECT_TRUE(icon.Hide());
-    EXPECT_EQ(icon.RestoreOn(), imDoubleClick);
-    EXPECT_EQ(icon.PopupMenuOn(), imNone);
-    EXPECT_EQ(icon.AnimateInterval(), 1000);
-    EXPECT_FALSE(icon.GetAnimate());
 }
 
 TEST_F(TrayIconTest, VisibleAddsAndRemovesIconAndTracksHide)
@@ -258,6 +252,24 @@ TEST_F(TrayIconTest, AnimationStepsThroughPicturesAndWraps)
     icon.SetAnimate(false);
     EXPECT_EQ(std::vector<int>(shown.begin(), shown.begin() + 6), std::vector<int>({1, 2, 3, 4, 0, 1}));
     EXPECT_TRUE(picturesMatch);
+}
+
+TEST_F(TrayIconTest, ZeroIntervalStopsStepsUntilRealIntervalSet)
+{
+    auto pictures = fivePictures();
+    RecordingTrayIcon icon(log);
+    icon.SetIcons(pictures.get());
+    icon.SetAnimate(true);
+    EXPECT_EQ(icon.AnimateTimer()->interval(), 1000);
+    icon.SetAnimateInterval(0);
+    EXPECT_FALSE(icon.AnimateTimer()->isActive());
+    icon.SetAnimateInterval(-5);
+    EXPECT_FALSE(icon.AnimateTimer()->isActive());
+    icon.SetAnimateInterval(250);
+    EXPECT_TRUE(icon.AnimateTimer()->isActive());
+    icon.SetAnimate(false);
+    icon.SetAnimateInterval(300);
+    EXPECT_FALSE(icon.AnimateTimer()->isActive());
 }
 
 TEST_F(TrayIconTest, AnimationStepFromOutsideIndexStartsOver)
