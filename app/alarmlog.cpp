@@ -2,7 +2,6 @@
 
 #include "exceptions.h"
 
-#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -38,16 +37,23 @@ void AlarmLog::Load()
     struct stat st {};
     if (::stat(m_path.c_str(), &st) != 0)
         return; // absent: the first exit creates it empty
-    std::ifstream in(m_path, std::ios::binary);
-    std::string raw;
-    if (in)
-        raw.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in || in.bad() || !S_ISREG(st.st_mode)) {
-        // There is something we could not read; writing an empty memo back
-        // would destroy it.
-        m_keepFile = true;
+    // There is something at the path; if it cannot be read whole, writing an
+    // empty memo back at exit would destroy it.
+    m_keepFile = true;
+    if (!S_ISREG(st.st_mode))
         return;
+    std::string raw;
+    try {
+        std::ifstream in(m_path, std::ios::binary);
+        if (!in)
+            return;
+        raw.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad())
+            return;
+    } catch (...) {
+        return; // the load is guarded as a whole: the memo stays empty
     }
+    m_keepFile = false;
     m_text = NormaliseLineBreaks(raw);
 }
 
