@@ -335,8 +335,12 @@ void TCCalendar::render()
     m_cache = QPixmap(size() * ratio);
     m_cache.setDevicePixelRatio(ratio);
     const QPalette& pal = palette();
-    m_cache.fill(pal.color(QPalette::Mid));
+    m_cache.fill(pal.color(QPalette::Window));
     QPainter painter(&m_cache);
+    // Grid lines show between the cells; the division remainder stays plain.
+    painter.fillRect(QRect(0, 0, 7 * m_colWidth + 6 * m_gridLineWidth,
+                           7 * m_rowHeight + 6 * m_gridLineWidth),
+                     pal.color(QPalette::Mid));
     painter.setFont(font());
     const QFontMetrics metrics(font());
     for (int row = 0; row < 7; ++row) {
