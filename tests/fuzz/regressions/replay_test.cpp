@@ -59,13 +59,4 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay,
                       Target{"decoder", quorvane::fuzz::checkDecoder}),
     [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
 
-// The checks themselves must see faults, or the fuzzers prove nothing.
-TEST(FuzzChecks, AcceptSoundInputs)
-{
-    EXPECT_EQ(quorvane::fuzz::checkRecords("(Symbol=EURUSD,Price=1.1,Time=12:00,Signal=0.5)\n"
-                                           "(Symbol=GBPUSDx,Price=1.3,Time=12:00,Signal=-0.2)tail"),
-              "");
-    EXPECT_EQ(quorvane::fuzz::checkIniFile("\x01\x02\x20[Form]\nsound=1\n[Other]\nx=y\n"), "");
-}
-
 } // namespace

@@ -1,0 +1,107 @@
+#include "formharness.h"
+
+#include "httprio.h"
+#include "tform1.h"
+#include "trayshell.h"
+
+#include <QStatusBar>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace quorvane::testing {
+
+namespace {
+
+class NoFolderBrowser : public FolderBrowser {
+public:
+    std::optional<std::string> Browse(const std::string&, const std::string&) override { return std::nullopt; }
+};
+
+class NoShell : public ShellOpener {
+public:
+    void Open(const std::string&, const std::string&) override {}
+};
+
+class NoSound : public SoundPlayer {
+public:
+    void PlayAsync(const std::string&) override {}
+};
+
+// A notification area that takes every icon, so the tray code runs its full path.
+class AcceptingTray : public TrayShell {
+public:
+    bool Add(const NotifyIconData&) override { return true; }
+    bool Modify(const NotifyIconData&) override { return true; }
+    bool Delete(const NotifyIconData&) override { return true; }
+    bool IsAvailable() const override { return true; }
+};
+
+} // namespace
+
+FormHarness::FormHarness(const std::string& name)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / ("quorvane-" + name + "-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a scratch folder");
+    folder = pattern + "/";
+    executablePath = folder + "quorvane";
+    terminalFolder = folder + "mt4";
+    signalFolder = terminalFolder + "/experts/files/";
+    errorLog = folder + "error_log.txt";
+    std::filesystem::create_directories(signalFolder);
+    std::ofstream(folder + "quorvane.INI") << "[Form]\nhint=0\nmt4-path=" << terminalFolder << "\n";
+}
+
+FormHarness::~FormHarness()
+{
+    std::error_code ignored;
+    // A fault test may have turned files into folders or made folders read-only.
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(folder, ignored);
+}
+
+FormServices FormHarness::services(std::function<std::string()> urlForPoll,
+                                   std::chrono::milliseconds totalTimeout)
+{
+    FormServices s;
+    s.executablePath = executablePath;
+    s.signalService = [urlForPoll = std::move(urlForPoll), totalTimeout] {
+        std::shared_ptr<HelloWorldPortType> client = GetSignalService(false, urlForPoll());
+        if (auto* rio = dynamic_cast<THTTPRIO*>(client.get()))
+            rio->SetTimeouts(std::chrono::milliseconds(1000), totalTimeout);
+        return client;
+    };
+    s.clock = [] { return logTime(); };
+    s.folderBrowser = std::make_unique<NoFolderBrowser>();
+    s.shellOpener = std::make_unique<NoShell>();
+    s.soundPlayer = std::make_unique<NoSound>();
+    s.fileSystem = MakeRealFileSystem();
+    s.trayShell = std::make_unique<AcceptingTray>();
+    s.showMessage = [this](const std::string& m) { shown.push_back(m); };
+    s.reportError = [this](const std::string& m) { reported.push_back(m); };
+    return s;
+}
+
+std::string FormHarness::status(const TForm1& form)
+{
+    const auto* bar = form.findChild<QStatusBar*>(QStringLiteral("StatusBar1"));
+    return bar ? bar->currentMessage().toStdString() : std::string("<no status bar>");
+}
+
+std::string FormHarness::readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+QDateTime FormHarness::logTime()
+{
+    return QDateTime(QDate(2026, 12, 8), QTime(10, 15, 30));
+}
+
+} // namespace quorvane::testing
