@@ -46,7 +46,8 @@ done
 started=$(sh "$QUORVANE_SOURCE/sim/start.sh")
 url=$(printf '%s\n' "$started" | sed -n 1p)
 service=$(printf '%s\n' "$started" | sed -n 2p)
-printf '[Service]\nUrl=%s\n' "$url" >"$work/quorvane.INI"
+# The demo's signals are small: the smallest maximum lights lamps for them.
+printf '[Form]\nMaxS=1\n[Service]\nUrl=%s\n' "$url" >"$work/quorvane.INI"
 
 # ---- run 1: the window, a second copy, closing by the window manager -------
 "$work/quorvane" >"$work/run1.log" 2>&1 &
