@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/stat.h>
 
 namespace quorvane {
@@ -14,6 +16,9 @@ struct PathRow {
     const char* settings;
     const char* title;
 };
+
+// Failures name the row instead of dumping its bytes.
+void PrintTo(const PathRow& row, std::ostream* out) { *out << row.name; }
 
 class AppPathsTest : public ::testing::TestWithParam<PathRow> {};
 

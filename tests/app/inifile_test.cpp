@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,6 +148,9 @@ struct IntegerRow {
     int def;
     int expected;
 };
+
+// Failures name the row instead of dumping its bytes.
+void PrintTo(const IntegerRow& row, std::ostream* out) { *out << row.name; }
 
 class IniIntegerTest : public ::testing::TestWithParam<IntegerRow> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace quorvane {
 namespace {
 
@@ -14,6 +16,9 @@ struct LampRow {
     int trayIndex;
     int arrowIndex;
 };
+
+// Failures name the row instead of dumping its bytes.
+void PrintTo(const LampRow& row, std::ostream* out) { *out << row.name; }
 
 class LampsTest : public ::testing::TestWithParam<LampRow> {};
 
