@@ -72,6 +72,16 @@ int main(int argc, char* argv[])
     QObject::connect(&menu, &QMenu::aboutToShow, &window, [] { report("menu shown"); });
     tray.OnMinimize = [](QObject*) { report("minimized"); };
     tray.OnRestore = [](QObject*) { report("restored"); };
+    static const char* const buttons[] = {"left", "right", "middle"};
+    tray.OnMouseDown = [](QObject*, quorvane::TMouseButton button, quorvane::TShiftState, int, int) {
+        std::printf("down %s\n", buttons[button]);
+        std::fflush(stdout);
+    };
+    tray.OnMouseUp = [](QObject*, quorvane::TMouseButton button, quorvane::TShiftState, int, int) {
+        std::printf("up %s\n", buttons[button]);
+        std::fflush(stdout);
+    };
+    tray.OnDblClick = [](QObject*) { report("double click"); };
 
     try {
         // The same order as the main window's layout sets them.
