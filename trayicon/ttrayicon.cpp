@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
-#include <QWindowStateChangeEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSessionManager>
 #include <QTimer>
 #include <QWidget>
+#include <QWindowStateChangeEvent>
 
 namespace quorvane {
 

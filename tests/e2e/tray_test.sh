@@ -55,10 +55,13 @@ wait_until() {
 
 said() { grep -qx "$1" "$work/stdout" 2>/dev/null; }
 
-# The main window: the program's window that the window manager manages.
+# The main window: the program's window that the window manager manages
+# (not the icon the tray has embedded).
 main_window() {
+    icon=$(tray_icon | awk '{ print $1 }')
     for w in $(xdotool search --pid "$pid" 2>/dev/null); do
         hex=$(printf '0x%x' "$w")
+        [ "$hex" = "$icon" ] && continue
         if xprop -id "$hex" WM_STATE >/dev/null 2>&1 && xprop -id "$hex" WM_STATE 2>/dev/null | grep -q 'window state'; then
             if ! xwininfo -id "$hex" 2>/dev/null | grep -q 'Override Redirect State: yes'; then
                 echo "$hex"
