@@ -2,7 +2,7 @@
 # End to end on a virtual desktop: the tray icon appears in the notification
 # area; minimising the window takes its task-bar button away; a double click
 # on the icon brings the window back; a right click opens the menu and "&Exit"
-# ends the program through its normal shut-down.
+# ends the program through its normal shut-down; "&Restore" restores.
 #
 # Runs inside with-desktop.sh. By default it drives quorvane-trayhost (a plain
 # window with a tray icon set up like the main window's); set
@@ -151,16 +151,32 @@ if [ -z "${QUORVANE_TRAY_PROGRAM:-}" ]; then
 fi
 import -window root "$out/tray_restored.png"
 
-# 4. A right click opens the menu; "&Exit" ends the program normally.
-set -- $(icon_centre)
-xdotool mousemove "$1" "$2"
-xdotool click 3
-wait_until 10 'menu=$(open_menu)' || fail "a right click on the icon opened no menu"
-import -window root "$out/tray_menu.png"
-set -- $menu
-# "&Exit" is the second of two items: the lower half of the menu.
-xdotool mousemove "$(($3 + $1 / 2))" "$(($4 + $2 * 3 / 4))"
-xdotool click 1
+# click_menu_item FRACTION: opens the menu by a right click on the icon and
+# clicks at FRACTION/4 of its height ("&Restore" at 1, "&Exit" at 3).
+click_menu_item() {
+    set -- "$1" $(icon_centre)
+    xdotool mousemove "$2" "$3"
+    xdotool click 3
+    wait_until 10 'menu=$(open_menu)' || fail "a right click on the icon opened no menu"
+    [ "$1" -eq 3 ] && import -window root "$out/tray_menu.png"
+    quarter=$1
+    set -- $menu
+    xdotool mousemove "$(($3 + $1 / 2))" "$(($4 + $2 * quarter / 4))"
+    xdotool click 1
+}
+
+# 4. Minimised again, the menu's "&Restore" brings the window back.
+xdotool windowminimize "$window"
+wait_until 10 '! on_task_bar' || fail "the task-bar button stayed after minimising again"
+click_menu_item 1
+wait_until 10 on_task_bar || fail "\"&Restore\" in the menu did not restore the window"
+if [ -z "${QUORVANE_TRAY_PROGRAM:-}" ]; then
+    wait_until 5 'said "menu restore"' || fail "the click did not reach \"&Restore\""
+fi
+
+# 5. A right click opens the menu; "&Exit" ends the program normally.
+wait_until 5 '! open_menu >/dev/null' || fail "the menu stayed open"
+click_menu_item 3
 wait_until 15 '! kill -0 "$pid" 2>/dev/null' || fail "the program did not end after \"&Exit\""
 wait "$pid"
 status=$?
