@@ -21,6 +21,9 @@ protected:
             s_app = std::make_unique<QGuiApplication>(argc, argv);
     }
 
+    // Gone before static destruction, where Qt's own globals may already be torn down.
+    static void TearDownTestSuite() { s_app.reset(); }
+
     static QImage imageAt(const QIcon& icon, int ratio)
     {
         return icon.pixmap(QSize(16, 16), ratio).toImage().convertToFormat(QImage::Format_ARGB32);
