@@ -8,12 +8,17 @@ namespace quorvane {
 
 std::string ExecutablePath()
 {
-    std::string buffer(PATH_MAX, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length <= 0)
-        return std::string();
-    buffer.resize(static_cast<std::size_t>(length));
-    return buffer;
+    // readlink does not say when it cut the path short; grow until it fits.
+    for (std::size_t size = PATH_MAX;; size *= 2) {
+        std::string buffer(size, '\0');
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length <= 0)
+            return std::string();
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(length));
+            return buffer;
+        }
+    }
 }
 
 std::string ExecutableFolder(const std::string& exePath)

@@ -122,9 +122,16 @@ enum class ReadResult { Ok, Missing, Failed };
 
 ReadResult readFile(const std::string& path, std::string* content)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open and a regular-file check: a FIFO or device put in the
+    // file's place must not hang the program at start or exit.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return ReadResult::Failed;
+    }
     content->clear();
     char buffer[8192];
     for (;;) {

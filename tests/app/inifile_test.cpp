@@ -263,6 +263,18 @@ TEST(IniFileTest, UnreadableFileIsNotWipedByAWrite)
     EXPECT_EQ(readFile(folder / "q.INI"), "[Other]\r\nkeep=me\r\n");
 }
 
+TEST(IniFileTest, FifoInPlaceOfTheFileNeitherHangsNorIsReplaced)
+{
+    ScratchFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "q.INI").c_str(), 0600), 0);
+    TIniFile ini(folder / "q.INI");
+    EXPECT_EQ(ini.ReadInteger("Form", "MaxS", 25), 25);
+    EXPECT_EQ(expectWriteFailure(ini), "Unable to write to " + ini.FileName());
+    struct stat info {};
+    ASSERT_EQ(::stat(ini.FileName().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
 TEST(IniFileTest, LineBreakInValueIsRefusedInsteadOfPlantingKeys)
 {
     ScratchFolder folder;
