@@ -271,7 +271,9 @@ void DirectoryOutline::SetDirectory(const QString& value)
         s.chop(1);
         real.chop(1);
     }
-    if (s == m_directory)
+    // Compared as the file system spells it: with forced case "Alpha" and
+    // "alpha" look alike but are two directories here.
+    if (s == m_directory && real == m_fsDirectory)
         return;
     m_directory = s;
     m_fsDirectory = real;
