@@ -25,7 +25,8 @@ void AppendLog(const std::string& folder, const std::string& text, const std::st
     // when it is not there, to tell "cannot open" from "cannot create".
     File file(std::fopen(path.c_str(), "r+b"));
     if (!file) {
-        if (errno != ENOENT)
+        // ENOTDIR: a part of the folder is a file, so no log file exists there either.
+        if (errno != ENOENT && errno != ENOTDIR)
             throw EFOpenError(path);
         file.reset(std::fopen(path.c_str(), "w+b"));
         if (!file)
