@@ -1,0 +1,191 @@
+// The real program killed with SIGKILL at moments spread over its start-up
+// poll, signal-file writing included. Whatever moment it dies, the expert
+// advisor must never find a half-written signal file, and the next start
+// must come up (the single-instance lock dies with its holder).
+#include "formharness.h"
+#include "loopbackservice.h"
+#include "records.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace quorvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Waits for a condition the way QTRY_VERIFY does: check, yield briefly, check
+// again, until it holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+    const auto deadline = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+class ProgramRun {
+public:
+    ProgramRun(const FormHarness& harness, const LoopbackService& service)
+        : m_harness(harness), m_service(service)
+    {
+        fs::copy_file(QUORVANE_PROGRAM, harness.executablePath, fs::copy_options::overwrite_existing);
+        fs::create_directory(harness.folder + "run");
+        fs::permissions(harness.folder + "run", fs::perms::owner_all);
+    }
+    ~ProgramRun() { kill(SIGKILL); }
+
+    // Starts the program with settings that point it at /good/<tag>.
+    void start(int tag)
+    {
+        std::ofstream(m_harness.folder + "quorvane.INI")
+            << "[Form]\nhint=0\nmt4-path=" << m_harness.terminalFolder << "\n[Service]\nUrl="
+            << m_service.url("/good/" + std::to_string(tag)) << "\n";
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("XDG_RUNTIME_DIR=", 0) != 0 && entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
+                env.push_back(entry);
+        }
+        // A private lock folder: another copy of the program on this machine
+        // must not make this one think it is already running.
+        env.push_back("XDG_RUNTIME_DIR=" + m_harness.folder + "run");
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+        std::vector<char*> envp;
+        for (std::string& entry : env)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string output = m_harness.folder + "program-output.txt";
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        std::string program = m_harness.executablePath;
+        char* argv[] = {program.data(), nullptr};
+        const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(spawned, 0);
+    }
+
+    // Sends `signal` and reaps the program; returns its wait status.
+    int kill(int signal)
+    {
+        if (m_pid <= 0)
+            return 0;
+        ::kill(m_pid, signal);
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        m_pid = -1;
+        return status;
+    }
+
+    // True once the program catches `signal` (its termination watch is set up).
+    bool catches(int signal) const
+    {
+        std::ifstream status("/proc/" + std::to_string(m_pid) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("SigCgt:", 0) == 0)
+                return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1u;
+        }
+        return false;
+    }
+
+private:
+    const FormHarness& m_harness;
+    const LoopbackService& m_service;
+    pid_t m_pid = -1;
+};
+
+bool holdsTag(const std::string& file, int tag)
+{
+    return FormHarness::readFile(file).find("Price=1.0" + std::to_string(tag) + ",") != std::string::npos;
+}
+
+// Every file the expert advisor could open is one whole record of its symbol.
+void expectOnlyWholeSignalFiles(const FormHarness& harness, std::size_t& strayTemporaries)
+{
+    for (const auto& entry : fs::directory_iterator(harness.signalFolder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.front() == '.') {
+            ++strayTemporaries;   // a hidden temporary the killed copy could not rename
+            continue;
+        }
+        const std::string content = FormHarness::readFile(entry.path().string());
+        SCOPED_TRACE(name + ": " + content);
+        EXPECT_FALSE(content.empty());
+        EXPECT_EQ(std::count(content.begin(), content.end(), ')'), 1);
+        EXPECT_EQ(content.back(), ')');
+        EXPECT_EQ(ShortName(content), name);
+    }
+}
+
+TEST(KillDuringPoll, LeavesNoHalfWrittenSignalFileAndTheNextStartWorks)
+{
+    LoopbackService service;
+    FormHarness harness("kill");
+    ProgramRun program(harness, service);
+    const std::string eurusd = harness.signalFolder + "EURUSD";
+
+    // How long a start takes until its first poll has written the files.
+    const auto started = Clock::now();
+    program.start(1);
+    ASSERT_TRUE(waitUntil([&] { return holdsTag(eurusd, 1); }, std::chrono::seconds(30)))
+        << FormHarness::readFile(harness.folder + "program-output.txt");
+    const auto untilWritten = Clock::now() - started;
+    program.kill(SIGKILL);
+
+    // Kill moments spread from just after the start to a little past the writing.
+    std::size_t strayTemporaries = 0;
+    constexpr int kKills = 24;
+    for (int k = 0; k < kKills; ++k) {
+        program.start(2 + k);
+        std::this_thread::sleep_until(Clock::now() + untilWritten * (k + 1) / (kKills - 4));
+        program.kill(SIGKILL);
+        expectOnlyWholeSignalFiles(harness, strayTemporaries);
+    }
+    std::printf("kill -9: %d kills around a %lld ms start-up poll, %zu stray temporaries\n", kKills,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(untilWritten).count()),
+                strayTemporaries);
+
+    // The next start polls and writes at once: no stale lock, no broken state.
+    program.start(99);
+    ASSERT_TRUE(waitUntil([&] { return holdsTag(eurusd, 99); }, std::chrono::seconds(30)))
+        << "the program did not come up after being killed:\n"
+        << FormHarness::readFile(harness.folder + "program-output.txt");
+    expectOnlyWholeSignalFiles(harness, strayTemporaries);
+
+    // And it still ends cleanly: settings written, EURUSD's file removed.
+    ASSERT_TRUE(waitUntil([&] { return program.catches(SIGTERM); }, std::chrono::seconds(30)));
+    const int status = program.kill(SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    const std::string settings = FormHarness::readFile(harness.folder + "quorvane.INI");
+    EXPECT_NE(settings.find("MaxS=25"), std::string::npos) << settings;
+    EXPECT_FALSE(fs::exists(eurusd));
+    EXPECT_NE(FormHarness::readFile(harness.signalFolder + "GBPUSD").find("Price=1.299,"), std::string::npos);
+}
+
+} // namespace
+} // namespace quorvane::testing
