@@ -278,6 +278,8 @@ struct IncrementalRow {
     int penWidth;
 };
 
+void PrintTo(const IncrementalRow& row, std::ostream* os) { *os << row.name; }
+
 class IncrementalMatchesReplay : public ::testing::TestWithParam<IncrementalRow> {
 protected:
     void SetUp() override { ensureApp(); }
