@@ -146,15 +146,26 @@ double threadCpuSeconds()
         + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double cpuPerCall(const std::function<std::string()>& call, int calls)
+// CPU per call of two loops, measured call by call in alternation so that
+// load from other processes on the machine hits both alike.
+std::pair<double, double> cpuPerCallAlternating(const std::function<std::string()>& first,
+                                                const std::function<std::string()>& second, int calls)
 {
-    call(); // warm-up
-    const double start = threadCpuSeconds();
+    first(); // warm-up
+    second();
+    double sums[2] = {0.0, 0.0};
     for (int i = 0; i < calls; ++i) {
-        if (call().empty())
-            std::abort();
+        // Swap the order every call: the second of a pair meets the server
+        // still closing the first one's connection.
+        for (int k = 0; k < 2; ++k) {
+            const int which = (i + k) % 2;
+            const double start = threadCpuSeconds();
+            if ((which == 0 ? first() : second()).empty())
+                std::abort();
+            sums[which] += threadCpuSeconds() - start;
+        }
     }
-    return (threadCpuSeconds() - start) / calls;
+    return {sums[0] / calls, sums[1] / calls};
 }
 
 // zeep in a subprocess; it reports its own CPU time for the loop. < 0: unavailable.
@@ -182,23 +193,13 @@ double zeepCpuPerCall(const std::string& url, int calls, bool reuse)
 void compare(int calls)
 {
     const std::string url = responder().url();
-    // Alternate short rounds and keep the medians, so that load from other
-    // processes on the machine hits both loops alike.
-    constexpr int kRounds = 5;
-    std::vector<double> oursRounds, floorRounds;
-    for (int round = 0; round < kRounds; ++round) {
-        oursRounds.push_back(cpuPerCall([&] { return ourCall(url); }, calls / kRounds));
-        floorRounds.push_back(cpuPerCall([&] { return bareCurlCall(url); }, calls / kRounds));
-    }
-    std::sort(oursRounds.begin(), oursRounds.end());
-    std::sort(floorRounds.begin(), floorRounds.end());
-    const double ours = oursRounds[kRounds / 2];
-    const double floor = floorRounds[kRounds / 2];
+    const auto [ours, floor] = cpuPerCallAlternating([&] { return ourCall(url); },
+                                                     [&] { return bareCurlCall(url); }, calls);
     const int zeepCalls = std::max(calls / 10, 20);
     const double zeepFresh = zeepCpuPerCall(url, zeepCalls, false);
     const double zeepReused = zeepCpuPerCall(url, zeepCalls, true);
 
-    std::printf("\nCPU time per call (user+sys), loopback, 8-record reply, median of 5 rounds of %d calls (zeep: %d):\n", calls / kRounds, zeepCalls);
+    std::printf("\nCPU time per call (user+sys), loopback, 8-record reply, %d calls each, alternating (zeep: %d):\n", calls, zeepCalls);
     std::printf("  %-34s %9.1f us\n", "quorvane client (fresh per call)", ours * 1e6);
     std::printf("  %-34s %9.1f us\n", "bare libcurl POST (fresh handle)", floor * 1e6);
     std::printf("  ours / bare libcurl: %.2fx (target <= 1.3x)\n", ours / floor);

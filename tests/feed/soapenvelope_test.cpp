@@ -151,6 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
     CannedResponses, Decode,
     ::testing::Values(
         DecodeRow{"records_from_php_style_reply", "return_php.xml", Kind::Text, kRecords},
+        DecodeRow{"indented_envelope_skips_white_space", "return_indented.xml", Kind::Text,
+                  "(Symbol:EURUSD,Price:1.1,Time:t,Signal:0.1)"},
         DecodeRow{"single_child_of_any_name", "return_any_name.xml", Kind::Text, "abc"},
         DecodeRow{"second_child_named_RETURN", "return_second_upper.xml", Kind::Text, "yes"},
         DecodeRow{"first_name_match_wins", "return_result_first_match.xml", Kind::Text, "one"},
