@@ -17,3 +17,8 @@ if [ "${QUORVANE_SKIP_SANITIZE:-0}" != 1 ]; then
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir "$ROOT/build-asan" --output-on-failure -j "$JOBS" --timeout 600 -LE e2e
 fi
+
+# Bounded fuzzing of the reply, settings and response parsers (about a minute).
+if [ "${QUORVANE_SKIP_FUZZ:-0}" != 1 ]; then
+    sh "$ROOT/tools/fuzz.sh"
+fi
