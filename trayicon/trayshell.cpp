@@ -2,9 +2,6 @@
 
 #include <QPixmap>
 #include <QString>
-#include <QSystemTrayIcon>
-
-#include <map>
 
 namespace quorvane {
 
@@ -25,106 +22,6 @@ QIcon shownIcon(const QIcon& icon)
     return blank;
 }
 
-class SystemTrayShell final : public TrayShell {
-public:
-    ~SystemTrayShell() override
-    {
-        for (auto& entry : m_icons)
-            retire(entry.second.tray);
-    }
-
-    bool Add(const NotifyIconData& data) override
-    {
-        if (m_icons.count(data.id) != 0)
-            return false;
-        Entry entry;
-        entry.tray = new QSystemTrayIcon();
-        entry.window = data.window;
-        entry.callbackMessage = data.callbackMessage;
-        const std::uintptr_t id = data.id;
-        QObject::connect(entry.tray, &QSystemTrayIcon::activated, entry.tray,
-                         [this, id](QSystemTrayIcon::ActivationReason reason) { activated(id, reason); });
-        m_icons.emplace(id, entry);
-        apply(m_icons[id], data);
-        // Shown even while no notification area is there: Qt embeds the icon
-        // as soon as one appears.
-        m_icons[id].tray->show();
-        return true;
-    }
-
-    bool Modify(const NotifyIconData& data) override
-    {
-        auto it = m_icons.find(data.id);
-        if (it == m_icons.end())
-            return false;
-        apply(it->second, data);
-        return true;
-    }
-
-    bool Delete(const NotifyIconData& data) override
-    {
-        auto it = m_icons.find(data.id);
-        if (it == m_icons.end())
-            return false;
-        QSystemTrayIcon* tray = it->second.tray;
-        m_icons.erase(it);
-        retire(tray);
-        return true;
-    }
-
-    bool IsAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
-
-private:
-    struct Entry {
-        QSystemTrayIcon* tray = nullptr;
-        const TrayMessageWindow* window = nullptr;
-        unsigned callbackMessage = 0;
-    };
-
-    static void apply(Entry& entry, const NotifyIconData& data)
-    {
-        if (data.flags & NotifyIconData::NIF_MESSAGE) {
-            entry.window = data.window;
-            entry.callbackMessage = data.callbackMessage;
-        }
-        if (data.flags & NotifyIconData::NIF_ICON)
-            entry.tray->setIcon(shownIcon(data.icon));
-        // A record without a tip takes the tip away, so an emptied hint
-        // does not linger over the icon.
-        const std::string tip = data.tip.substr(0, NotifyIconData::MaxTip);
-        entry.tray->setToolTip((data.flags & NotifyIconData::NIF_TIP) ? QString::fromLocal8Bit(tip.c_str())
-                                                                      : QString());
-    }
-
-    // The icon may be the sender of the signal being handled (a click that
-    // removes the icon), so it is hidden now and freed by the event loop.
-    static void retire(QSystemTrayIcon* tray)
-    {
-        tray->hide();
-        tray->disconnect();
-        tray->deleteLater();
-    }
-
-    void activated(std::uintptr_t id, QSystemTrayIcon::ActivationReason reason)
-    {
-        // A handler may free this shell (and its owner) between two messages.
-        std::weak_ptr<bool> alive = m_alive;
-        auto send = [this, id, alive](unsigned mouseMessage) {
-            if (alive.expired())
-                return;
-            auto it = m_icons.find(id);
-            if (it == m_icons.end() || it->second.window == nullptr)
-                return;
-            it->second.window->Send(it->second.callbackMessage, id, static_cast<std::intptr_t>(mouseMessage));
-        };
-        for (unsigned mouseMessage : MouseMessagesFor(reason))
-            send(mouseMessage);
-    }
-
-    std::map<std::uintptr_t, Entry> m_icons;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-};
-
 } // namespace
 
 std::vector<unsigned> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason)
@@ -144,6 +41,93 @@ std::vector<unsigned> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason)
         break;
     }
     return {};
+}
+
+SystemTrayShell::~SystemTrayShell()
+{
+    for (auto& entry : m_icons)
+        retire(entry.second.tray);
+}
+
+bool SystemTrayShell::Add(const NotifyIconData& data)
+{
+    if (m_icons.count(data.id) != 0)
+        return false;
+    Entry& entry = m_icons[data.id];
+    entry.tray = new QSystemTrayIcon();
+    entry.window = data.window;
+    entry.callbackMessage = data.callbackMessage;
+    const std::uintptr_t id = data.id;
+    QObject::connect(entry.tray, &QSystemTrayIcon::activated, entry.tray,
+                     [this, id](QSystemTrayIcon::ActivationReason reason) { Activate(id, reason); });
+    apply(entry, data);
+    // Shown even while no notification area is there: Qt embeds the icon as
+    // soon as one appears.
+    entry.tray->show();
+    return true;
+}
+
+bool SystemTrayShell::Modify(const NotifyIconData& data)
+{
+    auto it = m_icons.find(data.id);
+    if (it == m_icons.end())
+        return false;
+    apply(it->second, data);
+    return true;
+}
+
+bool SystemTrayShell::Delete(const NotifyIconData& data)
+{
+    auto it = m_icons.find(data.id);
+    if (it == m_icons.end())
+        return false;
+    QSystemTrayIcon* tray = it->second.tray;
+    m_icons.erase(it);
+    retire(tray);
+    return true;
+}
+
+bool SystemTrayShell::IsAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void SystemTrayShell::Activate(std::uintptr_t id, QSystemTrayIcon::ActivationReason reason)
+{
+    // A handler may remove the icon or free this shell (and its owner)
+    // between two messages of one action.
+    const std::weak_ptr<bool> alive = m_alive;
+    for (unsigned mouseMessage : MouseMessagesFor(reason)) {
+        if (alive.expired())
+            return;
+        auto it = m_icons.find(id);
+        if (it == m_icons.end() || it->second.window == nullptr)
+            return;
+        it->second.window->Send(it->second.callbackMessage, id, static_cast<std::intptr_t>(mouseMessage));
+    }
+}
+
+void SystemTrayShell::apply(Entry& entry, const NotifyIconData& data)
+{
+    if (data.flags & NotifyIconData::NIF_MESSAGE) {
+        entry.window = data.window;
+        entry.callbackMessage = data.callbackMessage;
+    }
+    if (data.flags & NotifyIconData::NIF_ICON)
+        entry.tray->setIcon(shownIcon(data.icon));
+    // A record without a tip takes the tip away, so an emptied hint does not
+    // linger over the icon.
+    const std::string tip = data.tip.substr(0, NotifyIconData::MaxTip);
+    entry.tray->setToolTip((data.flags & NotifyIconData::NIF_TIP) ? QString::fromLocal8Bit(tip.c_str()) : QString());
+}
+
+// The icon may be the sender of the signal being handled (a click that
+// removes the icon), so it is hidden now and freed by the event loop.
+void SystemTrayShell::retire(QSystemTrayIcon* tray)
+{
+    tray->hide();
+    tray->disconnect();
+    tray->deleteLater();
 }
 
 std::unique_ptr<TrayShell> MakeSystemTrayShell()

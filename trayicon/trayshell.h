@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,8 +91,39 @@ public:
 /// the order the notification area would send them.
 std::vector<unsigned> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
 
-/// The desktop's notification area. Mouse actions on an icon reach the icon
-/// record's window as its callback message.
+/// The desktop's notification area on QSystemTrayIcon: one Qt tray icon per
+/// record. Mouse actions on an icon reach the record's window as its
+/// callback message, with wParam = id and lParam = the mouse message.
+class SystemTrayShell final : public TrayShell {
+public:
+    SystemTrayShell() = default;
+    ~SystemTrayShell() override;
+    SystemTrayShell(const SystemTrayShell&) = delete;
+    SystemTrayShell& operator=(const SystemTrayShell&) = delete;
+
+    bool Add(const NotifyIconData& data) override;
+    bool Modify(const NotifyIconData& data) override;
+    bool Delete(const NotifyIconData& data) override;
+    bool IsAvailable() const override;
+
+    /// What happens when Qt reports an action on the icon with this id.
+    void Activate(std::uintptr_t id, QSystemTrayIcon::ActivationReason reason);
+
+private:
+    struct Entry {
+        QSystemTrayIcon* tray = nullptr;
+        const TrayMessageWindow* window = nullptr;
+        unsigned callbackMessage = 0;
+    };
+    static void apply(Entry& entry, const NotifyIconData& data);
+    static void retire(QSystemTrayIcon* tray);
+
+    std::map<std::uintptr_t, Entry> m_icons;
+    // Lets a delivery notice that a handler freed this shell.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+/// The desktop's notification area.
 std::unique_ptr<TrayShell> MakeSystemTrayShell();
 
 } // namespace quorvane

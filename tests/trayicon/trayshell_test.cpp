@@ -71,6 +71,88 @@ TEST(SystemTrayShell, IconWithoutPictureIsAccepted)
     EXPECT_TRUE(shell->Modify(data));
 }
 
+struct Delivery {
+    unsigned msg;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+    bool operator==(const Delivery& other) const
+    {
+        return msg == other.msg && wParam == other.wParam && lParam == other.lParam;
+    }
+};
+
+TEST(SystemTrayShell, ActionReachesRecordWindowAsCallbackMessages)
+{
+    SystemTrayShell shell;
+    std::vector<Delivery> seen;
+    TrayMessageWindow window([&seen](unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) -> std::intptr_t {
+        seen.push_back({msg, wParam, lParam});
+        return 0;
+    });
+    ASSERT_TRUE(shell.Add(record(5, &window)));
+    shell.Activate(5, QSystemTrayIcon::Context);
+    shell.Activate(6, QSystemTrayIcon::Context); // no such icon
+    EXPECT_EQ(seen, std::vector<Delivery>({{1025, 5, WM_RBUTTONDOWN}, {1025, 5, WM_RBUTTONUP}}));
+}
+
+TEST(SystemTrayShell, ModifiedRecordRedirectsCallbacks)
+{
+    SystemTrayShell shell;
+    std::vector<Delivery> first;
+    std::vector<Delivery> second;
+    TrayMessageWindow firstWindow([&first](unsigned msg, std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
+        first.push_back({msg, w, l});
+        return 0;
+    });
+    TrayMessageWindow secondWindow([&second](unsigned msg, std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
+        second.push_back({msg, w, l});
+        return 0;
+    });
+    ASSERT_TRUE(shell.Add(record(5, &firstWindow)));
+    NotifyIconData withoutMessage = record(5, &secondWindow);
+    withoutMessage.flags = NotifyIconData::NIF_ICON;
+    shell.Modify(withoutMessage); // keeps the old window
+    shell.Activate(5, QSystemTrayIcon::DoubleClick);
+    NotifyIconData moved = record(5, &secondWindow);
+    moved.callbackMessage = 2000;
+    shell.Modify(moved);
+    shell.Activate(5, QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(first, std::vector<Delivery>({{1025, 5, WM_LBUTTONDBLCLK}}));
+    EXPECT_EQ(second, std::vector<Delivery>({{2000, 5, WM_LBUTTONDBLCLK}}));
+}
+
+TEST(SystemTrayShell, HandlerRemovingIconStopsTheAction)
+{
+    SystemTrayShell shell;
+    int delivered = 0;
+    const NotifyIconData* data = nullptr;
+    TrayMessageWindow window([&](unsigned, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+        ++delivered;
+        shell.Delete(*data);
+        return 0;
+    });
+    const NotifyIconData icon = record(5, &window);
+    data = &icon;
+    ASSERT_TRUE(shell.Add(icon));
+    shell.Activate(5, QSystemTrayIcon::Trigger);
+    EXPECT_EQ(delivered, 1);
+}
+
+TEST(SystemTrayShell, HandlerFreeingShellStopsTheAction)
+{
+    auto shell = std::make_unique<SystemTrayShell>();
+    SystemTrayShell* raw = shell.get();
+    int delivered = 0;
+    TrayMessageWindow window([&](unsigned, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+        ++delivered;
+        shell.reset();
+        return 0;
+    });
+    ASSERT_TRUE(shell->Add(record(5, &window)));
+    raw->Activate(5, QSystemTrayIcon::MiddleClick);
+    EXPECT_EQ(delivered, 1);
+}
+
 TEST(TImageList, IndexOutsideGivesNullIcon)
 {
     TImageList list;
