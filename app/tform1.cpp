@@ -180,6 +180,10 @@ void TForm1::readSettings()
     setComboIndex(m_ui->ComboBox2, ini.ReadInteger(kSection, "CloseS", 1));
     setComboIndex(m_ui->ComboBox3, ini.ReadInteger(kSection, "symbel", 0));
     m_ui->TrackBar1->setValue(ini.ReadInteger(kSection, "MaxS", 25)); // the slider clamps to 1..100
+    // The layout's "0.5" carries a point; where the regional separator is a
+    // comma it would fail every conversion while MaxS stays 50 (no change
+    // event). Writing the text once more costs nothing and keeps it readable.
+    TrackBar1Change();
     m_ui->Edit2->setText(QString::fromLocal8Bit(ini.ReadString(kSection, "mt4-path", "")));
 }
 
@@ -192,6 +196,15 @@ void TForm1::writeSettings()
     ini.WriteInteger(kSection, "CloseS", m_ui->ComboBox2->currentIndex());
     ini.WriteInteger(kSection, "MaxS", m_ui->TrackBar1->value());
     ini.WriteString(kSection, "mt4-path", folder());
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The regional settings changed while the program runs: Edit1 follows the
+    // new decimal separator at once, so the next refresh can read it.
+    if (event->type() == QEvent::LocaleChange)
+        runGuarded(m_services.reportError, [this] { TrackBar1Change(); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
