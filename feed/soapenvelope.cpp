@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace quorvane {
@@ -190,6 +191,10 @@ using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
 
 DocPtr parseBody(std::string_view body)
 {
+    // libxml2 sets up its globals lazily, which is not safe when two threads
+    // parse for the first time together.
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
     if (body.size() > static_cast<size_t>(INT_MAX))
         throw EDOMParseError("Response too large to parse\r\nLine: 0\r\n");
     std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(), &xmlFreeParserCtxt);
