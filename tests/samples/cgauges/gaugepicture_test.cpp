@@ -11,7 +11,6 @@ using namespace quorvane;
 namespace {
 
 const QColor kBlue(0, 0, 255);
-const QColor kRed(255, 0, 0);
 const QColor kWhite(255, 255, 255);
 const QColor kGrey(192, 192, 192);
 
