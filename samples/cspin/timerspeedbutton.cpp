@@ -129,9 +129,27 @@ void TTimerSpeedButton::resizeEvent(QResizeEvent* event)
     m_dirty = true;
 }
 
+void TTimerSpeedButton::abandonPress()
+{
+    // A button that is hidden or disabled while held never sees the release;
+    // without this it would go on clicking by itself.
+    m_dragging = false;
+    setDown(false);
+    if (m_timer)
+        m_timer->stop();
+}
+
+void TTimerSpeedButton::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    abandonPress();
+}
+
 void TTimerSpeedButton::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        abandonPress();
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange
         || event->type() == QEvent::StyleChange)
         invalidate();

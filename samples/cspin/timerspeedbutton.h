@@ -70,8 +70,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void abandonPress();
     void setDown(bool down);
     void invalidate();
     void render();

@@ -138,6 +138,53 @@ TEST_F(SpinTest, TickOutsideThePressedButtonDoesNothingButKeepsRunning)
     EXPECT_EQ(downClicks, 1);
 }
 
+TEST_F(SpinTest, DisablingAHeldButtonStopsTheRepeat)
+{
+    ManualClock clock;
+    TCSpinButton spin;
+    spin.setTimerFactory(clock.factory());
+    spin.show();
+    int clicks = 0;
+    QObject::connect(&spin, &TCSpinButton::OnUpClick, &spin, [&](TCSpinButton*) { ++clicks; });
+    sendMouse(spin.UpButton(), QEvent::MouseButtonPress, QPoint(3, 3));
+    clock.advance(450);
+    EXPECT_EQ(clicks, 1);
+    spin.setEnabled(false);
+    clock.advance(1000);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(spin.UpButton()->IsDown());
+}
+
+TEST_F(SpinTest, HidingAHeldButtonStopsTheRepeat)
+{
+    ManualClock clock;
+    TCSpinButton spin;
+    spin.setTimerFactory(clock.factory());
+    spin.show();
+    int clicks = 0;
+    QObject::connect(&spin, &TCSpinButton::OnDownClick, &spin, [&](TCSpinButton*) { ++clicks; });
+    sendMouse(spin.DownButton(), QEvent::MouseButtonPress, QPoint(3, 3));
+    spin.hide();
+    clock.advance(1000);
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(SpinTest, PressingTheButtonFocusesTheEdit)
+{
+    QWidget window;
+    auto* other = new QLineEdit(&window);
+    auto* edit = new TCSpinEdit(&window);
+    edit->move(0, 40);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    other->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other->hasFocus(); }));
+    sendMouse(edit->Button()->UpButton(), QEvent::MouseButtonPress, QPoint(3, 3));
+    EXPECT_TRUE(edit->hasFocus());
+    sendMouse(edit->Button()->UpButton(), QEvent::MouseButtonRelease, QPoint(3, 3));
+    EXPECT_EQ(edit->text(), QStringLiteral("1"));
+}
+
 TEST_F(SpinTest, FailingRepeatedClickStopsTheTimer)
 {
     ManualClock clock;
