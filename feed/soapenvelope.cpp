@@ -1,15 +1,12 @@
 #include "soapenvelope.h"
 
 #include "exceptions.h"
+#include "xmldoc.h"
 
-#include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <libxml/xmlerror.h>
 
-#include <climits>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace quorvane {
@@ -24,52 +21,6 @@ bool isXmlChar(unsigned long cp)
         || (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
-// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when
-// the bytes there are not a valid (shortest-form) sequence.
-size_t utf8Sequence(std::string_view text, size_t i, unsigned long& cp)
-{
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    size_t len = 0;
-    unsigned long min = 0;
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        len = 2; cp = lead & 0x1Fu; min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        len = 3; cp = lead & 0x0Fu; min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        len = 4; cp = lead & 0x07u; min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > text.size())
-        return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3Fu);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
-
-std::string localName(const xmlNode* node)
-{
-    if (node->type != XML_ELEMENT_NODE || node->name == nullptr)
-        return std::string();
-    return reinterpret_cast<const char*>(node->name);
-}
-
-std::string namespaceUri(const xmlNode* node)
-{
-    if (node->ns == nullptr || node->ns->href == nullptr)
-        return std::string();
-    return reinterpret_cast<const char*>(node->ns->href);
-}
-
 bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -80,21 +31,6 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
-}
-
-std::string attribute(const xmlNode* node, const char* name)
-{
-    xmlChar* value = xmlGetNoNsProp(node, reinterpret_cast<const xmlChar*>(name));
-    if (value == nullptr)
-        return std::string();
-    std::string result(reinterpret_cast<const char*>(value));
-    xmlFree(value);
-    return result;
-}
-
-bool hasAttribute(const xmlNode* node, const char* name)
-{
-    return xmlHasNsProp(node, reinterpret_cast<const xmlChar*>(name), nullptr) != nullptr;
 }
 
 // The markup of a node as the parser would read it back, without indentation.
@@ -135,87 +71,6 @@ std::string singleText(const xmlNode* node)
     return textContent(node->children);
 }
 
-struct ParseFailure {
-    bool fatalSeen = false;
-    bool errorSeen = false;
-    std::string reason;
-    int line = 0;
-};
-
-void collectParseError(void* userData, xmlErrorPtr error)
-{
-    auto* ctxt = static_cast<xmlParserCtxt*>(userData);
-    if (ctxt == nullptr || error == nullptr || error->level < XML_ERR_ERROR)
-        return;
-    auto* failure = static_cast<ParseFailure*>(ctxt->_private);
-    // The first fatal error is the cause; later ones are its echoes.
-    if (failure->fatalSeen || (failure->errorSeen && error->level != XML_ERR_FATAL))
-        return;
-    failure->errorSeen = true;
-    failure->fatalSeen = error->level == XML_ERR_FATAL;
-    failure->reason = error->message ? error->message : "";
-    while (!failure->reason.empty()
-           && static_cast<unsigned char>(failure->reason.back()) <= ' ')
-        failure->reason.pop_back();
-    failure->line = error->line;
-}
-
-// First 40 characters of line `line` (1-based) of the body.
-std::string sourceText(std::string_view body, int line)
-{
-    size_t start = 0;
-    for (int l = 1; l < line && start != std::string_view::npos; ++l) {
-        start = body.find('\n', start);
-        if (start != std::string_view::npos)
-            ++start;
-    }
-    if (line < 1 || start == std::string_view::npos || start > body.size())
-        return std::string();
-    std::string_view rest = body.substr(start);
-    rest = rest.substr(0, rest.find('\n'));
-    if (!rest.empty() && rest.back() == '\r')
-        rest.remove_suffix(1);
-    size_t end = 0;
-    for (int chars = 0; end < rest.size() && chars < 40; ++chars) {
-        unsigned long cp = 0;
-        const size_t len = utf8Sequence(rest, end, cp);
-        end += len == 0 ? 1 : len;
-    }
-    return std::string(rest.substr(0, end));
-}
-
-struct DocFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
-
-DocPtr parseBody(std::string_view body)
-{
-    // libxml2 sets up its globals lazily, which is not safe when two threads
-    // parse for the first time together.
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-    if (body.size() > static_cast<size_t>(INT_MAX))
-        throw EDOMParseError("Response too large to parse\r\nLine: 0\r\n");
-    std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(), &xmlFreeParserCtxt);
-    if (!ctxt)
-        throw std::bad_alloc();
-    ParseFailure failure;
-    ctxt->_private = &failure;
-    ctxt->sax->serror = &collectParseError;
-    // NONET and no NOENT/DTDLOAD/HUGE: a response must never make us read
-    // files, reach the network or expand entities past libxml2's limits.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS;
-    DocPtr doc(xmlCtxtReadMemory(ctxt.get(), body.data(), static_cast<int>(body.size()),
-                                 nullptr, nullptr, options));
-    if (!doc || !ctxt->wellFormed) {
-        std::string reason = failure.reason.empty() ? std::string("Document is empty") : failure.reason;
-        const int line = failure.errorSeen ? failure.line : 1;
-        throw EDOMParseError(reason + "\r\nLine: " + std::to_string(line) + "\r\n" + sourceText(body, line));
-    }
-    return doc;
-}
-
 std::vector<std::string> splitNames(std::string_view names)
 {
     std::vector<std::string> result;
@@ -245,7 +100,7 @@ void checkHeader(const xmlNode* header)
             const bool mustUnderstand = value != nullptr && std::strcmp(reinterpret_cast<const char*>(value), "1") == 0;
             xmlFree(value);
             if (mustUnderstand)
-                throw Exception("Soap header " + localName(entry)
+                throw Exception("Soap header " + LocalName(entry)
                                 + " with attribute 'mustUnderstand' set to true was not handled");
         }
     }
@@ -258,7 +113,7 @@ void checkHeader(const xmlNode* header)
     const xmlNode* actor = nullptr;
     xmlNode* detail = nullptr;
     for (xmlNode* child = fault->children; child; child = child->next) {
-        const std::string name = localName(child);
+        const std::string name = LocalName(child);
         if (equalsIgnoreCase(name, "faultcode"))
             code = child;
         else if (equalsIgnoreCase(name, "faultstring"))
@@ -278,8 +133,8 @@ void checkHeader(const xmlNode* header)
 xmlNode* findById(xmlNode* parent, std::string_view href)
 {
     for (xmlNode* child = parent->children; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE && hasAttribute(child, "id")
-            && "#" + attribute(child, "id") == href)
+        if (child->type == XML_ELEMENT_NODE && HasAttribute(child, "id")
+            && "#" + Attribute(child, "id") == href)
             return child;
     }
     return nullptr;
@@ -299,7 +154,7 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
         if (!first)
             first = child;
         if (!matched) {
-            const std::string name = localName(child);
+            const std::string name = LocalName(child);
             for (const std::string& candidate : names) {
                 if (equalsIgnoreCase(name, candidate)) {
                     matched = child;
@@ -313,8 +168,8 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
         throw ESOAPDomConvertError("SOAP Response Packet: result element expected, received \""
                                    + nodeXml(doc, response) + "\"");
 
-    if (hasAttribute(value, "href")) {
-        const std::string href = attribute(value, "href");
+    if (HasAttribute(value, "href")) {
+        const std::string href = Attribute(value, "href");
         xmlNode* target = findById(response, href);
         if (!target)
             target = findById(body, href);
@@ -344,7 +199,7 @@ std::string EscapeXmlText(std::string_view text)
     size_t i = 0;
     while (i < text.size()) {
         unsigned long cp = 0;
-        const size_t len = utf8Sequence(text, i, cp);
+        const size_t len = Utf8Sequence(text, i, cp);
         if (len == 0 || !isXmlChar(cp)) {
             out += kReplacementChar;
             i += len == 0 ? 1 : len;
@@ -394,13 +249,13 @@ std::string BuildSignalRequest(std::string_view nameSpace, int format, std::stri
 
 std::string DecodeSignalResponse(std::string_view body, std::string_view returnNames)
 {
-    DocPtr doc = parseBody(body);
+    XmlDocPtr doc = ParseXmlDocument(body);
     xmlNode* envelope = xmlDocGetRootElement(doc.get());
     if (!envelope)
         throw ESOAPDomConvertError("Invalid SOAP Response");
-    if (localName(envelope) != "Envelope" || namespaceUri(envelope) != kSoapEnvelopeNs)
+    if (LocalName(envelope) != "Envelope" || NamespaceUri(envelope) != kSoapEnvelopeNs)
         throw ESOAPDomConvertError(std::string("DocumentElement ") + kSoapEnvelopeNs + ":Envelope expected, "
-                                   + namespaceUri(envelope) + ":" + localName(envelope) + " found");
+                                   + NamespaceUri(envelope) + ":" + LocalName(envelope) + " found");
     if (!envelope->children)
         throw ESOAPDomConvertError("Invalid SOAP request");
 
@@ -415,7 +270,7 @@ std::string DecodeSignalResponse(std::string_view body, std::string_view returnN
                 ++n;
             continue;
         }
-        const std::string name = localName(child);
+        const std::string name = LocalName(child);
         if (name == "Header") {
             if (header)
                 throw ESOAPDomConvertError("Invalid SOAP request");
@@ -436,7 +291,7 @@ std::string DecodeSignalResponse(std::string_view body, std::string_view returnN
     if (!response)
         throw EListError(n);
 
-    if (localName(response) == "Fault")
+    if (LocalName(response) == "Fault")
         throwFault(doc.get(), response);
     return returnValue(doc.get(), envelope, bodyNode, response, returnNames);
 }
