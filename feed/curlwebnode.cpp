@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace quorvane {
 
@@ -130,6 +131,17 @@ std::size_t CurlWebNode::onHeader(char* data, std::size_t size, std::size_t coun
 std::string CurlWebNode::Execute(const EndpointUrl& endpoint, const std::string& soapAction,
                                  const std::string& body)
 {
+    return perform(endpoint, soapAction, &body);
+}
+
+std::string CurlWebNode::Get(const EndpointUrl& endpoint)
+{
+    return perform(endpoint, std::string(), nullptr);
+}
+
+std::string CurlWebNode::perform(const EndpointUrl& endpoint, const std::string& soapAction,
+                                 const std::string* body)
+{
     const auto transportError = [&](const std::string& description) {
         std::string text = description.substr(0, 256);
         while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
@@ -145,11 +157,16 @@ std::string CurlWebNode::Execute(const EndpointUrl& endpoint, const std::string&
     }
     CURL* curl = m_curl;
 
+    std::vector<std::string> lines;
+    if (body) {
+        lines.push_back("SOAPAction: \"" + soapAction + "\"");
+        lines.push_back("Content-Type: text/xml");
+    }
+    lines.push_back("Accept: text/xml");
+    // libcurl would otherwise wait for "100 Continue" on larger bodies.
+    lines.push_back("Expect:");
     std::unique_ptr<curl_slist, SlistFree> headers;
-    for (const std::string& line : { "SOAPAction: \"" + soapAction + "\"", std::string("Content-Type: text/xml"),
-                                     std::string("Accept: text/xml"),
-                                     // libcurl would otherwise wait for "100 Continue" on larger bodies.
-                                     std::string("Expect:") }) {
+    for (const std::string& line : lines) {
         curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
         if (!grown)
             throw std::bad_alloc();
@@ -167,9 +184,13 @@ std::string CurlWebNode::Execute(const EndpointUrl& endpoint, const std::string&
     setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     setopt(curl, CURLOPT_NOSIGNAL, 1L);
     setopt(curl, CURLOPT_USERAGENT, kAgent);
-    setopt(curl, CURLOPT_POST, 1L);
-    setopt(curl, CURLOPT_POSTFIELDS, body.data());
-    setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    if (body) {
+        setopt(curl, CURLOPT_POST, 1L);
+        setopt(curl, CURLOPT_POSTFIELDS, body->data());
+        setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+    } else {
+        setopt(curl, CURLOPT_HTTPGET, 1L);
+    }
     setopt(curl, CURLOPT_HTTPHEADER, headers.get());
     setopt(curl, CURLOPT_WRITEFUNCTION, &CurlWebNode::onBody);
     setopt(curl, CURLOPT_WRITEDATA, this);

@@ -22,6 +22,7 @@ public:
 
     std::string Execute(const EndpointUrl& endpoint, const std::string& soapAction,
                         const std::string& body) override;
+    std::string Get(const EndpointUrl& endpoint) override;
     void Close() override;
     void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) override;
 
@@ -30,6 +31,8 @@ public:
     bool IsOpen() const { return m_curl != nullptr; }
 
 private:
+    /// POST when `body` is set, else GET.
+    std::string perform(const EndpointUrl& endpoint, const std::string& soapAction, const std::string* body);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
 

@@ -23,13 +23,11 @@ std::shared_ptr<HelloWorldPortType> GetSignalService(bool useWSDL, const std::st
 {
     (void)g_registered;
     const std::string address = !addr.empty() ? addr : (useWSDL ? kDefaultWSDL : kDefaultURL);
-    if (useWSDL) {
-        // Binding through the service description is not offered; fail with a
-        // message instead of handing out an empty reference to dereference.
-        throw Exception("Service description binding is not supported: '" + address + "'");
-    }
     auto rio = std::make_shared<THTTPRIO>();
-    rio->SetURL(address);
+    if (useWSDL)
+        rio->SetWSDLLocation(address, "HelloWorld", "HelloWorldPort");
+    else
+        rio->SetURL(address);
     return rio;
 }
 

@@ -3,6 +3,7 @@
 #include "curlwebnode.h"
 #include "exceptions.h"
 #include "soapenvelope.h"
+#include "wsdl.h"
 
 namespace quorvane {
 
@@ -30,7 +31,33 @@ THTTPRIO::THTTPRIO(const InvokableRegistry& registry, std::unique_ptr<WebNode> n
 void THTTPRIO::SetURL(const std::string& url)
 {
     m_endpoint = ParseEndpointUrl(url);
+    m_urlFromUser = true;
     m_node->Close();
+}
+
+void THTTPRIO::SetWSDLLocation(const std::string& url, const std::string& service, const std::string& port)
+{
+    m_wsdl = ParseEndpointUrl(url);
+    m_service = service;
+    m_port = port;
+    m_bound = false;
+    m_urlFromUser = false;
+    m_endpoint = EndpointUrl();
+    m_node->Close();
+}
+
+void THTTPRIO::bindFromDescription(InvokableInterface& info)
+{
+    if (!m_bound) {
+        const ServicePort port = ReadServicePort(m_node->Get(m_wsdl), m_service, m_port, "Signal");
+        m_endpoint = ParseEndpointUrl(port.location);
+        m_wsdlAction = port.soapAction;
+        m_wsdlNameSpace = port.nameSpace;
+        m_bound = true;
+    }
+    info.soapAction = m_wsdlAction;
+    if (!m_wsdlNameSpace.empty())
+        info.nameSpace = m_wsdlNameSpace;
 }
 
 void THTTPRIO::SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total)
@@ -48,15 +75,20 @@ InvokableInterface THTTPRIO::registration() const
 
 std::string THTTPRIO::SOAPAction() const
 {
+    if (!m_urlFromUser && m_bound)
+        return m_wsdlAction;
     return registration().soapAction;
 }
 
 std::string THTTPRIO::Signal(int format, const std::string& fuck)
 {
+    // The action and names are read again on every call, as registered,
+    // unless a service description supplies them.
+    InvokableInterface info = registration();
+    if (!m_urlFromUser && !m_wsdl.url.empty())
+        bindFromDescription(info);
     if (m_endpoint.url.empty())
         throw Exception("No endpoint URL set");
-    // The action and names are read again on every call, as registered.
-    const InvokableInterface info = registration();
     const std::string request = BuildSignalRequest(info.nameSpace, format, fuck);
     const std::string response = m_node->Execute(m_endpoint, info.soapAction, request);
     return DecodeSignalResponse(response, info.returnNames.empty() ? kDefaultReturnNames : info.returnNames);

@@ -25,6 +25,12 @@ public:
     const std::string& URL() const { return m_endpoint.url; }
     const EndpointUrl& Endpoint() const { return m_endpoint; }
 
+    /// Binds the client to the service description at `url` (validated like
+    /// an endpoint URL): the first call fetches it and takes the endpoint,
+    /// the SOAPAction and the operation namespace of `port` of `service`
+    /// from it. SetURL afterwards goes back to the registered values.
+    void SetWSDLLocation(const std::string& url, const std::string& service, const std::string& port);
+
     /// Bounds a call on a slow or silent server; defaults 5 s and 10 s.
     void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total);
 
@@ -37,10 +43,20 @@ public:
 
 private:
     InvokableInterface registration() const;
+    void bindFromDescription(InvokableInterface& info);
 
     const InvokableRegistry& m_registry;
     std::unique_ptr<WebNode> m_node;
     EndpointUrl m_endpoint;
+    bool m_urlFromUser = false;
+
+    // The description form: where the description is, and what it said.
+    EndpointUrl m_wsdl;
+    std::string m_service;
+    std::string m_port;
+    bool m_bound = false;
+    std::string m_wsdlAction;
+    std::string m_wsdlNameSpace;
 };
 
 /// Registers HelloWorldPortType in `registry`; done for InvRegistry() at

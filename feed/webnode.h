@@ -32,6 +32,10 @@ public:
     virtual std::string Execute(const EndpointUrl& endpoint, const std::string& soapAction,
                                 const std::string& body) = 0;
 
+    /// GETs a document (the service description) over the same session and
+    /// connection; the same failures as Execute, with an empty SOAPAction.
+    virtual std::string Get(const EndpointUrl& endpoint) = 0;
+
     /// Drops the session and connection; the next Execute opens new ones.
     virtual void Close() = 0;
 

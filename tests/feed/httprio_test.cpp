@@ -296,8 +296,10 @@ public:
     struct Shared {
         std::vector<std::string> actions;
         std::vector<std::string> bodies;
+        std::vector<std::string> gets;
         int closes = 0;
         std::string response;
+        std::string description;
     };
     explicit RecordingNode(Shared& shared) : m_shared(shared) {}
     std::string Execute(const EndpointUrl&, const std::string& soapAction, const std::string& body) override
@@ -305,6 +307,11 @@ public:
         m_shared.actions.push_back(soapAction);
         m_shared.bodies.push_back(body);
         return m_shared.response;
+    }
+    std::string Get(const EndpointUrl& endpoint) override
+    {
+        m_shared.gets.push_back(endpoint.url);
+        return m_shared.description;
     }
     void Close() override { ++m_shared.closes; }
     void SetTimeouts(std::chrono::milliseconds, std::chrono::milliseconds) override {}

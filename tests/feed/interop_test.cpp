@@ -125,6 +125,12 @@ TEST_F(DemoService, SignalsDriftSmoothlyBetweenCalls)
     }
 }
 
+TEST_F(DemoService, DescriptionFormReachesTheSameService)
+{
+    const std::string reply = GetSignalService(true, s_url + "?wsdl")->Signal(0, "");
+    EXPECT_EQ(reply.rfind("(Symbol:EURUSD,", 0), 0u) << reply;
+}
+
 TEST_F(DemoService, UnknownPathIsAStatusError)
 {
     const std::string url = s_url.substr(0, s_url.find("/webservice/")) + "/missing.php";

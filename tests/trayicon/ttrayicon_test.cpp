@@ -71,11 +71,22 @@ TEST_F(TrayIconTest, VisibleAddsAndRemovesIconAndTracksHide)
     icon.SetVisible(true);
     EXPECT_TRUE(log->present);
     EXPECT_TRUE(icon.Hide());
+    EXPECT_NO_THROW(icon.SetVisible(true)); // already there: not added twice
     icon.SetVisible(false);
     EXPECT_FALSE(log->present);
     EXPECT_FALSE(icon.Hide());
     EXPECT_EQ(log->count("add"), 1);
     EXPECT_EQ(log->count("delete"), 1);
+}
+
+TEST_F(TrayIconTest, HidingAfterSessionEndIsNoRefusal)
+{
+    RecordingTrayIcon icon(log);
+    icon.SetVisible(true);
+    icon.EndSession();
+    ASSERT_FALSE(log->present);
+    EXPECT_NO_THROW(icon.SetVisible(false));
+    EXPECT_FALSE(icon.Hide());
 }
 
 TEST_F(TrayIconTest, RefusedAddRaisesAndLaterAddRetries)
