@@ -78,11 +78,14 @@ QWidget* makePerformanceGraphPage(QWidget* parent)
         }
         bars->Update();
     };
-    // Start with a full history so the page never opens on an empty chart.
-    for (int n = 0; n < 240; ++n)
-        sample();
+    // Once the window is laid out (the history follows the graph's width),
+    // fill the history so the page never opens on an empty chart.
     auto* timer = new QTimer(page);
     QObject::connect(timer, &QTimer::timeout, page, sample);
-    timer->start(100);
+    QTimer::singleShot(0, page, [sample, timer] {
+        for (int n = 0; n < 240; ++n)
+            sample();
+        timer->start(100);
+    });
     return page;
 }
