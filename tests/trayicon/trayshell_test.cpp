@@ -95,32 +95,6 @@ TEST(SystemTrayShell, ActionReachesRecordWindowAsCallbackMessages)
     EXPECT_EQ(seen, std::vector<Delivery>({{1025, 5, WM_RBUTTONDOWN}, {1025, 5, WM_RBUTTONUP}}));
 }
 
-TEST(SystemTrayShell, ModifiedRecordRedirectsCallbacks)
-{
-    SystemTrayShell shell;
-    std::vector<Delivery> first;
-    std::vector<Delivery> second;
-    TrayMessageWindow firstWindow([&first](unsigned msg, std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
-        first.push_back({msg, w, l});
-        return 0;
-    });
-    TrayMessageWindow secondWindow([&second](unsigned msg, std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
-        second.push_back({msg, w, l});
-        return 0;
-    });
-    ASSERT_TRUE(shell.Add(record(5, &firstWindow)));
-    NotifyIconData withoutMessage = record(5, &secondWindow);
-    withoutMessage.flags = NotifyIconData::NIF_ICON;
-    shell.Modify(withoutMessage); // keeps the old window
-    shell.Activate(5, QSystemTrayIcon::DoubleClick);
-    NotifyIconData moved = record(5, &secondWindow);
-    moved.callbackMessage = 2000;
-    shell.Modify(moved);
-    shell.Activate(5, QSystemTrayIcon::DoubleClick);
-    EXPECT_EQ(first, std::vector<Delivery>({{1025, 5, WM_LBUTTONDBLCLK}}));
-    EXPECT_EQ(second, std::vector<Delivery>({{2000, 5, WM_LBUTTONDBLCLK}}));
-}
-
 TEST(SystemTrayShell, HandlerRemovingIconStopsTheAction)
 {
     SystemTrayShell shell;

@@ -293,19 +293,6 @@ TEST_F(TrayIconTest, AnimationStepFromOutsideIndexStartsOver)
     EXPECT_EQ(icon.IconIndex(), 0);
 }
 
-TEST_F(TrayIconTest, ChangedOnAnimateDoesNotReplaceTimerStep)
-{
-    auto pictures = fivePictures();
-    RecordingTrayIcon icon(log);
-    icon.SetIcons(pictures.get());
-    int replaced = 0;
-    icon.OnAnimate = [&replaced](QObject*) { ++replaced; };
-    icon.SetAnimateInterval(1);
-    icon.SetAnimate(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return icon.IconIndex() == 2; }, 5000));
-    EXPECT_EQ(replaced, 0);
-}
-
 TEST_F(TrayIconTest, DestroyedImageListIsForgottenAndAnimationSurvivesIt)
 {
     auto pictures = fivePictures();
@@ -358,14 +345,6 @@ TEST_F(TrayIconTest, MenuPopsUpOnItsTrigger)
     icon.DoMessage(TTrayIcon::CallbackMessage, 0, WM_RBUTTONUP);
     EXPECT_TRUE(menu.isVisible());
     menu.hide();
-}
-
-TEST_F(TrayIconTest, ShowMenuWithoutMenuDoesNothing)
-{
-    RecordingTrayIcon icon(log);
-    icon.passOn = true;
-    icon.ShowMenu();
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST_F(TrayIconTest, DestructionRemovesIconAndHook)
