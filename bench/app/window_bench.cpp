@@ -30,12 +30,12 @@ namespace {
 
 using namespace quorvane;
 
-std::string makeReply(int records)
+std::string makeReply(int records, char prefix = 'S')
 {
     std::string reply;
     reply.reserve(static_cast<std::size_t>(records) * 70);
     for (int i = 0; i < records; ++i) {
-        reply += "(Symbol:S" + std::to_string(100000 + i) + "x,Price:1.08" + std::to_string(i % 100) +
+        reply += std::string("(Symbol:") + prefix + std::to_string(10000 + i) + "x,Price:1.08" + std::to_string(i % 100) +
                  ",Time:2026.12.08 10:00,Signal:0.1" + std::to_string(i % 10) + ")";
     }
     return reply;
@@ -94,9 +94,8 @@ FormServices services(const std::string& folder, std::function<std::shared_ptr<H
 void BM_WindowPollInMemory(benchmark::State& state)
 {
     QTemporaryDir dir;
-    const std::string a = makeReply(static_cast<int>(state.range(0)));
-    std::string b = a;
-    std::replace(b.begin(), b.end(), 'x', 'y');
+    const std::string a = makeReply(static_cast<int>(state.range(0)), 'S');
+    const std::string b = makeReply(static_cast<int>(state.range(0)), 'T');
     const std::string* current = &a;
     TForm1 form(services(dir.path().toStdString(), [&] { return std::make_shared<CannedService>(current); }));
     for (auto _ : state) {
