@@ -150,6 +150,13 @@ std::string CurlWebNode::perform(const EndpointUrl& endpoint, const std::string&
         return Exception(text + " - URL:" + endpoint.url + " - SOAPAction:" + soapAction);
     };
 
+    // The action can come from a service description; a line break in it
+    // would let that document add header lines of its own.
+    for (const char c : soapAction) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            throw Exception("Invalid SOAPAction header value - URL:" + endpoint.url);
+    }
+
     if (!m_curl) {
         m_curl = curl_easy_init();
         if (!m_curl)

@@ -154,3 +154,24 @@ TEST(DescriptionForm, SettingTheUrlReturnsToTheRegisteredAction)
     EXPECT_EQ(requests[0].method, "POST");
     EXPECT_EQ(requests[0].header("SOAPAction"), "\"urn:HelloWorld#Adder\"");
 }
+
+TEST(DescriptionForm, ActionWithALineBreakNeverReachesTheWire)
+{
+    std::string endpoint;
+    LoopbackServer server([&](const HttpRequest& request, int) {
+        if (request.method == "GET")
+            return httpReply(200, "OK", replaced(demoWsdl(endpoint), "urn:HelloWorld#Adder", "a&#13;&#10;X-Injected: 1"));
+        return httpReply(200, "OK", kEnvelope);
+    });
+    endpoint = server.url();
+    auto service = GetSignalService(true, server.url("/webservice/server.php?wsdl"));
+    try {
+        service->Signal(0, "");
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(std::string(e.what()), "Invalid SOAPAction header value - URL:" + endpoint);
+    }
+    for (const HttpRequest& request : server.requests())
+        EXPECT_EQ(request.headerIndex("X-Injected"), -1);
+    EXPECT_EQ(server.requests().size(), 1u); // the description only
+}
