@@ -8,17 +8,36 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace quorvane;
 using quorvane::calendar::EncodeDate;
 
 namespace {
 
+// The application lives from before the first test to after the last one and
+// goes before the process's static objects do.
+class QtApplicationEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "quorvane_ccalendr_test";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] testing::Environment* const kQtEnvironment =
+    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
 void ensureApplication()
 {
-    static int argc = 1;
-    static char name[] = "quorvane_ccalendr_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    ASSERT_NE(QApplication::instance(), nullptr);
 }
 
 QDate fixedToday()
