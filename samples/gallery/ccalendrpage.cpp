@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <exception>
+
 using quorvane::TCCalendar;
 
 QWidget* makeCalendarPage(QWidget* parent)
@@ -27,7 +29,14 @@ QWidget* makeCalendarPage(QWidget* parent)
     auto* buttons = new QHBoxLayout;
     auto addButton = [&](const QString& text, void (TCCalendar::*step)()) {
         auto* button = new QPushButton(text, page);
-        QObject::connect(button, &QPushButton::clicked, calendar, [calendar, step] { (calendar->*step)(); });
+        QObject::connect(button, &QPushButton::clicked, calendar, [calendar, step, title] {
+            // Stepping past 9999 or before year 1 fails; say so instead of crashing.
+            try {
+                (calendar->*step)();
+            } catch (const std::exception& error) {
+                title->setText(QString::fromLocal8Bit(error.what()));
+            }
+        });
         buttons->addWidget(button);
     };
     addButton(QStringLiteral("<< Year"), &TCCalendar::PrevYear);
