@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -113,6 +114,8 @@ protected:
     std::vector<std::string> reports;
     std::vector<std::string> messages;
     QDateTime now{QDate(2026, 12, 8), QTime(10, 15, 30)};
+    /// When set, the window polls through this instead of the script.
+    std::function<std::shared_ptr<HelloWorldPortType>()> serviceFactory;
     std::unique_ptr<TForm1> form;
 
     std::string exe() const { return dir / "quorvane"; }
@@ -124,7 +127,8 @@ protected:
         FormServices s;
         s.executablePath = exe();
         auto script_ = script;
-        s.signalService = [script_] { return std::make_shared<FakeClient>(script_); };
+        s.signalService = serviceFactory ? serviceFactory
+                                         : [script_] { return std::make_shared<FakeClient>(script_); };
         s.clock = [this] { return now; };
         auto b = std::make_unique<FakeBrowser>();
         browser = b.get();
