@@ -170,6 +170,11 @@ void TCDirectoryOutline::onViewExpanded(const QModelIndex& index)
     try {
         if (!m_outline.IsExpanded(item))
             m_outline.Expand(item);
+        if (!m_outline.HasChildren(item)) {
+            // The level turned out empty: fold it so the view drops its expander.
+            SyncGuard guard(m_syncing);
+            collapse(index);
+        }
     } catch (const std::exception& error) {
         emit failed(QString::fromLocal8Bit(error.what()));
     }

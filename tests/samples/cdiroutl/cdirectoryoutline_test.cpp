@@ -87,6 +87,16 @@ TEST_F(OutlineWidgetTest, ExpandingInTheViewReadsTheLevel)
     EXPECT_EQ(system->listings.value(root), 1);
 }
 
+TEST_F(OutlineWidgetTest, EmptyLevelLosesItsExpander)
+{
+    widget->expand(widget->currentIndex());
+    const QModelIndex b = widget->model()->index(1, 0, widget->currentIndex());
+    ASSERT_TRUE(widget->model()->hasChildren(b));
+    widget->expand(b);
+    EXPECT_FALSE(widget->model()->hasChildren(b));
+    EXPECT_FALSE(widget->isExpanded(b));
+}
+
 TEST_F(OutlineWidgetTest, SelectingInTheViewMakesTheDirectoryCurrent)
 {
     widget->expand(widget->currentIndex());
