@@ -3,6 +3,7 @@
 // advisor must never find a half-written signal file, and the next start
 // must come up (the single-instance lock dies with its holder).
 #include "formharness.h"
+#include "inifile.h"
 #include "loopbackservice.h"
 #include "records.h"
 
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,6 +91,13 @@ public:
         ASSERT_EQ(spawned, 0);
     }
 
+    // Sends `signal` and leaves the program running.
+    void signal(int signal) const
+    {
+        if (m_pid > 0)
+            ::kill(m_pid, signal);
+    }
+
     // Sends `signal` and reaps the program; returns its wait status.
     int kill(int signal)
     {
@@ -125,12 +134,12 @@ bool holdsTag(const std::string& file, int tag)
 }
 
 // Every file the expert advisor could open is one whole record of its symbol.
-void expectOnlyWholeSignalFiles(const FormHarness& harness, std::size_t& strayTemporaries)
+void expectOnlyWholeSignalFiles(const FormHarness& harness, std::set<std::string>& strayTemporaries)
 {
     for (const auto& entry : fs::directory_iterator(harness.signalFolder)) {
         const std::string name = entry.path().filename().string();
         if (name.front() == '.') {
-            ++strayTemporaries;   // a hidden temporary the killed copy could not rename
+            strayTemporaries.insert(name);   // a hidden temporary the killed copy could not rename
             continue;
         }
         const std::string content = FormHarness::readFile(entry.path().string());
@@ -158,7 +167,7 @@ TEST(KillDuringPoll, LeavesNoHalfWrittenSignalFileAndTheNextStartWorks)
     program.kill(SIGKILL);
 
     // Kill moments spread from just after the start to a little past the writing.
-    std::size_t strayTemporaries = 0;
+    std::set<std::string> strayTemporaries;
     constexpr int kKills = 24;
     for (int k = 0; k < kKills; ++k) {
         program.start(2 + k);
@@ -168,7 +177,7 @@ TEST(KillDuringPoll, LeavesNoHalfWrittenSignalFileAndTheNextStartWorks)
     }
     std::printf("kill -9: %d kills around a %lld ms start-up poll, %zu stray temporaries\n", kKills,
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(untilWritten).count()),
-                strayTemporaries);
+                strayTemporaries.size());
 
     // The next start polls and writes at once: no stale lock, no broken state.
     program.start(99);
@@ -185,6 +194,68 @@ TEST(KillDuringPoll, LeavesNoHalfWrittenSignalFileAndTheNextStartWorks)
     EXPECT_NE(settings.find("MaxS=25"), std::string::npos) << settings;
     EXPECT_FALSE(fs::exists(eurusd));
     EXPECT_NE(FormHarness::readFile(harness.signalFolder + "GBPUSD").find("Price=1.299,"), std::string::npos);
+}
+
+// Settings are written at exit, key by key. A kill at any moment of that must
+// leave a settings file that reads whole: every key either still absent or
+// holding its new value, the terminal folder and the other sections intact.
+void expectWholeSettings(const FormHarness& harness, const std::string& url, std::set<std::string>& strayTemporaries)
+{
+    const std::string path = harness.folder + "quorvane.INI";
+    const TIniFile ini(path);
+    SCOPED_TRACE(FormHarness::readFile(path));
+    EXPECT_EQ(ini.ReadString("Form", "mt4-path", ""), harness.terminalFolder);
+    EXPECT_EQ(ini.ReadString("Service", "Url", ""), url);
+    const struct {
+        const char* key;
+        int value;
+    } written[] = {{"sound", 0}, {"hint", 0}, {"OpenS", 2}, {"CloseS", 1}, {"MaxS", 25}};
+    for (const auto& key : written) {
+        const int read = ini.ReadInteger("Form", key.key, -77);
+        EXPECT_TRUE(read == -77 || read == key.value) << key.key << "=" << read;
+    }
+    for (const auto& entry : fs::directory_iterator(harness.folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.front() == '.' || name.find(".INI.") != std::string::npos)
+            strayTemporaries.insert(name);
+    }
+}
+
+TEST(KillDuringExit, LeavesAWholeSettingsFile)
+{
+    LoopbackService service;
+    FormHarness harness("killexit");
+    ProgramRun program(harness, service);
+    const std::string eurusd = harness.signalFolder + "EURUSD";
+    auto startAndSettle = [&](int tag) {
+        program.start(tag);
+        ASSERT_TRUE(waitUntil([&] { return holdsTag(eurusd, tag) && program.catches(SIGTERM); },
+                              std::chrono::seconds(30)))
+            << FormHarness::readFile(harness.folder + "program-output.txt");
+    };
+
+    // How long a clean exit takes.
+    startAndSettle(1);
+    const auto asked = Clock::now();
+    program.kill(SIGTERM);
+    const auto exitTime = Clock::now() - asked;
+
+    std::set<std::string> strayTemporaries;
+    constexpr int kKills = 16;
+    for (int k = 0; k < kKills; ++k) {
+        const int tag = 2 + k;
+        startAndSettle(tag);
+        program.signal(SIGTERM);
+        std::this_thread::sleep_until(Clock::now() + exitTime * k / (kKills - 4));
+        program.kill(SIGKILL);
+        expectWholeSettings(harness, service.url("/good/" + std::to_string(tag)), strayTemporaries);
+        expectOnlyWholeSignalFiles(harness, strayTemporaries);
+    }
+    for (const std::string& name : strayTemporaries)
+        std::printf("left behind: %s\n", name.c_str());
+    std::printf("kill -9 at exit: %d kills around a %lld us exit, %zu stray temporaries\n", kKills,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(exitTime).count()),
+                strayTemporaries.size());
 }
 
 } // namespace
