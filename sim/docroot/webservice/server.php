@@ -74,7 +74,7 @@ class HelloWorldService
 {
     public function Signal(int $format, string $fuck): string
     {
-        $time = gmdate('Y-m-d H:i:s');
+        $time = gmdate('Y.m.d H:i');
         $reply = '';
         foreach (nextState() as $symbol => $entry) {
             if (!isset(PAIRS[$symbol])) {
