@@ -105,7 +105,7 @@ void collectNames(const std::vector<Line>& lines, std::vector<std::string>& sect
 {
     for (const Line& line : lines) {
         if (auto name = sectionName(line.text)) {
-            if (sections.size() < 8)
+            if (sections.size() < 7)
                 sections.push_back(*name);
         } else if (const std::size_t eq = line.text.find('='); eq != std::string::npos) {
             if (keys.size() < 12)
@@ -248,7 +248,7 @@ std::string checkIniFile(std::string_view input)
     } catch (const std::exception& e) {
         return std::string("writing or reading an integer threw: ") + e.what();
     }
-    return checkReads(ini, sections, keys);
+    return checkReads(ini, {section}, keys);
 }
 
 } // namespace quorvane::fuzz
