@@ -20,6 +20,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -226,6 +227,62 @@ TEST_F(Faults, ExecutableFolderThatCannotHoldFiles)
     ASSERT_EQ(m_harness.reported.size(), 1u);
     EXPECT_EQ(m_harness.reported.front(), "Cannot create file " + blocker + "/log.txt");
 }
+
+// A symbol is part of a file name; whatever the service sends, nothing may be
+// written outside experts/files.
+struct HostileSymbol {
+    const char* name;
+    const char* symbol;
+    const char* shortName;
+};
+
+class HostileSymbols : public Faults, public ::testing::WithParamInterface<HostileSymbol> {};
+
+std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string path = entry.path().string();
+        files[path] = entry.is_regular_file() ? FormHarness::readFile(path) : std::string("<folder>");
+    }
+    return files;
+}
+
+std::string hex(const std::string& text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (const unsigned char c : text) {
+        out.push_back(digits[c >> 4]);
+        out.push_back(digits[c & 15]);
+    }
+    return out;
+}
+
+TEST_P(HostileSymbols, WriteNothingOutsideTheSignalFolder)
+{
+    openWindow();
+    auto before = snapshot(m_harness.folder);
+    before.erase(m_harness.errorLog);
+
+    EXPECT_EQ(poll("/symbol/" + hex(GetParam().symbol)), "Data Error!");
+    const std::string log = FormHarness::readFile(m_harness.errorLog);
+    EXPECT_EQ(log.rfind("Cannot create file " + m_harness.signalFolder + GetParam().shortName + ", ", 0), 0u) << log;
+    auto after = snapshot(m_harness.folder);
+    after.erase(m_harness.errorLog);
+    EXPECT_EQ(after, before);
+
+    EXPECT_EQ(poll("/good/2"), "Connected!");
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, HostileSymbols,
+    ::testing::Values(HostileSymbol{"ParentOfParent", "../../evil", "../../"},
+                      HostileSymbol{"Parent", "..", ".."},
+                      HostileSymbol{"Current", ".", "."},
+                      HostileSymbol{"SeparatorInside", "EUR/USD", "EUR/US"},
+                      HostileSymbol{"AbsolutePath", "/tmp/x", "/tmp/x"},
+                      HostileSymbol{"Empty", "", ""}),
+    [](const ::testing::TestParamInfo<HostileSymbol>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quorvane::testing

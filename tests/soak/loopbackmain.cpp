@@ -14,6 +14,7 @@
 //   /midbody         headers promise 1000 bytes, 100 arrive, then close
 //   /hang            headers promise a body that never comes
 //   /huge            a body larger than any client should accept
+//   /symbol/<hex>    one record whose Symbol is the hex-encoded text
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -117,6 +118,14 @@ std::string segment(const std::string& path, int index)
     return path.substr(start, path.find('/', start) - start);
 }
 
+std::string fromHex(const std::string& hex)
+{
+    std::string text;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        text.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return text;
+}
+
 // Connections left hanging on purpose; the oldest are let go once enough pile up.
 std::deque<int> g_hanging;
 
@@ -157,6 +166,9 @@ void serve(int fd)
         sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\n\r\n");
         for (int i = 0; i < 64 && sendAll(fd, chunk); ++i) {
         }
+    } else if (kind == "symbol") {
+        const std::string symbol = fromHex(segment(path, 1));
+        sendAll(fd, response(200, "OK", envelope("(Symbol=" + symbol + ",Price=1.1,Time=10:15,Signal=0.1)")));
     } else {
         sendAll(fd, response(400, "Bad Request", "unknown case " + path));
     }
