@@ -8,19 +8,16 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
-#include <QPixmap>
-#include <QVBoxLayout>
-#include <QWidget>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
-void report(const char* what)
+void report(const std::string& what)
 {
-    std::printf("%s\n", what);
+    std::printf("%s\n", what.c_str());
     std::fflush(stdout);
 }
 
@@ -40,61 +37,48 @@ QIcon lamp(const QColor& colour)
 
 int main(int argc, char* argv[])
 {
+    using namespace quorvane;
     QApplication app(argc, argv);
     QApplication::setWindowIcon(lamp(Qt::blue));
 
-    QWidget window;
+    QLabel window("Minimise me: I go to the tray.");
     window.setWindowTitle("Quorvane Tray Host");
     window.resize(320, 160);
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(new QLabel("Minimise me: I go to the tray.", &window));
 
-    quorvane::TImageList lamps(&window);
-    lamps.Add(lamp(Qt::white));
-    lamps.Add(lamp(Qt::green));
-    lamps.Add(lamp(Qt::red));
-    lamps.Add(lamp(Qt::darkGreen));
-    lamps.Add(lamp(Qt::darkRed));
+    TImageList lamps(&window);
+    for (QColor colour : {Qt::white, Qt::green, Qt::red, Qt::darkGreen, Qt::darkRed})
+        lamps.Add(lamp(colour));
 
     QMenu menu(&window);
-    QAction* restore = menu.addAction("&Restore");
-    QAction* exit = menu.addAction("&Exit");
-
-    quorvane::TTrayIcon tray(&window, &window);
-    QObject::connect(restore, &QAction::triggered, &window, [&tray] {
+    TTrayIcon tray(&window, &window);
+    QObject::connect(menu.addAction("&Restore"), &QAction::triggered, &window, [&tray] {
         report("menu restore");
         tray.Restore();
     });
-    QObject::connect(exit, &QAction::triggered, &window, [&window] {
+    QObject::connect(menu.addAction("&Exit"), &QAction::triggered, &window, [&window] {
         report("menu exit");
         window.close();
     });
     QObject::connect(&menu, &QMenu::aboutToShow, &window, [] { report("menu shown"); });
     tray.OnMinimize = [](QObject*) { report("minimized"); };
     tray.OnRestore = [](QObject*) { report("restored"); };
-    static const char* const buttons[] = {"left", "right", "middle"};
-    tray.OnMouseDown = [](QObject*, quorvane::TMouseButton button, quorvane::TShiftState, int, int) {
-        std::printf("down %s\n", buttons[button]);
-        std::fflush(stdout);
-    };
-    tray.OnMouseUp = [](QObject*, quorvane::TMouseButton button, quorvane::TShiftState, int, int) {
-        std::printf("up %s\n", buttons[button]);
-        std::fflush(stdout);
-    };
     tray.OnDblClick = [](QObject*) { report("double click"); };
+    static const char* const buttons[] = {"left", "right", "middle"};
+    tray.OnMouseDown = [](QObject*, TMouseButton b, TShiftState, int, int) { report(std::string("down ") + buttons[b]); };
+    tray.OnMouseUp = [](QObject*, TMouseButton b, TShiftState, int, int) { report(std::string("up ") + buttons[b]); };
 
     try {
         // The same order as the main window's layout sets them.
         tray.SetVisible(true);
         tray.SetHint("Quorvane 2.0");
         tray.SetPopupMenu(&menu);
-        tray.SetRestoreOn(quorvane::imDoubleClick);
-        tray.SetPopupMenuOn(quorvane::imRightClickUp);
+        tray.SetRestoreOn(imDoubleClick);
+        tray.SetPopupMenuOn(imRightClickUp);
         tray.SetIcons(&lamps);
         tray.SetIconIndex(1);
         tray.Loaded();
-    } catch (const quorvane::Exception& error) {
-        QMessageBox::critical(nullptr, "Quorvane Tray Host", QString::fromLocal8Bit(error.what()));
+    } catch (const Exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return 1;
     }
 
