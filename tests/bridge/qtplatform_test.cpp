@@ -1,3 +1,7 @@
+// The Qt services: where a sound is looked for, the player with and without
+// "open.wav", ".exe" targets going to Wine; and what the build stages beside
+// the executable: the opening chime and the expert advisor's source.
+
 #include "qtplatform.h"
 
 #include "tempdir.h"
@@ -6,124 +10,78 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QObject>
 #include <QTest>
 
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <ostream>
+#include <algorithm>
+#include <cstdint>
+#include <vector>
 
 namespace quorvane {
 namespace {
 
-using test::TempDir;
-using test::writeFile;
+using namespace test;
+
+TEST(ResolveSoundFileTest, LooksInCurrentDirectoryBeforeProgramFolder)
+{
+    const struct {
+        const char* name;
+        const char* current; // what lies at current/open.wav: "file", "folder" or ""
+        bool inProgram;
+        const char* expected; // "current", "program" or ""
+    } rows[] = {{"OnlyCurrent", "file", false, "current"}, {"OnlyProgram", "", true, "program"},
+                {"BothPreferCurrent", "file", true, "current"}, {"Nowhere", "", false, ""},
+                {"FolderNamedLikeSoundIsSkipped", "folder", true, "program"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        fs::create_directories(dir / "current");
+        fs::create_directories(dir / "program");
+        if (std::string(row.current) == "folder")
+            fs::create_directories(dir / "current/open.wav");
+        else if (std::string(row.current) == "file")
+            writeFile(dir / "current/open.wav", "RIFF");
+        if (row.inProgram)
+            writeFile(dir / "program/open.wav", "RIFF");
+        const std::string expected = *row.expected ? dir / row.expected + "/open.wav" : "";
+        EXPECT_EQ(ResolveSoundFile("open.wav", dir / "current", dir / "program"), expected);
+    }
+}
 
 class QtPlatformTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (QCoreApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "bridge_test";
-            static char* argv[] = {name, nullptr};
-            s_app = std::make_unique<QApplication>(argc, argv);
-        }
+        static int argc = 1;
+        static char name[] = "bridge_test", *argv[] = {name, nullptr};
+        s_app = std::make_unique<QApplication>(argc, argv);
     }
     // Freed here, not at static destruction, where Qt's own globals may be gone.
     static void TearDownTestSuite() { s_app.reset(); }
+    ~QtPlatformTest() override { QDir::setCurrent(m_previousDir); }
 
-    void SetUp() override { m_previousDir = QDir::currentPath(); }
-    void TearDown() override { QDir::setCurrent(m_previousDir); }
-
-    static std::unique_ptr<QApplication> s_app;
-    QString m_previousDir;
+    inline static std::unique_ptr<QApplication> s_app;
+    QString m_previousDir = QDir::currentPath();
     TempDir m_dir;
 };
 
-std::unique_ptr<QApplication> QtPlatformTest::s_app;
-
-struct ResolveRow {
-    const char* label;
-    bool inCurrent;
-    bool currentIsFolder;
-    bool inProgram;
-    const char* expected; // "current", "program" or ""
-};
-
-void PrintTo(const ResolveRow& row, std::ostream* os) { *os << row.label; }
-
-class ResolveSoundFileTest : public ::testing::TestWithParam<ResolveRow> {
-protected:
-    TempDir m_dir;
-};
-
-TEST_P(ResolveSoundFileTest, LooksInCurrentDirectoryBeforeProgramFolder)
-{
-    const ResolveRow& row = GetParam();
-    const std::string current = m_dir / "current";
-    const std::string program = m_dir / "program";
-    std::filesystem::create_directories(current);
-    std::filesystem::create_directories(program);
-    if (row.inCurrent && row.currentIsFolder)
-        std::filesystem::create_directories(current + "/open.wav");
-    else if (row.inCurrent)
-        writeFile(current + "/open.wav", "RIFF");
-    if (row.inProgram)
-        writeFile(program + "/open.wav", "RIFF");
-
-    const std::string resolved = ResolveSoundFile("open.wav", current, program);
-
-    const std::string where = row.expected;
-    const std::string expected = where.empty() ? "" : (m_dir / where) + "/open.wav";
-    EXPECT_EQ(resolved, expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Places, ResolveSoundFileTest,
-    ::testing::Values(ResolveRow{"OnlyCurrent", true, false, false, "current"},
-                      ResolveRow{"OnlyProgram", false, false, true, "program"},
-                      ResolveRow{"BothPreferCurrent", true, false, true, "current"},
-                      ResolveRow{"Nowhere", false, false, false, ""},
-                      ResolveRow{"FolderNamedLikeSoundIsSkipped", true, true, true, "program"}),
-    [](const ::testing::TestParamInfo<ResolveRow>& info) { return std::string(info.param.label); });
-
-TEST_F(QtPlatformTest, SoundPlayerPlaysOpenWavFromCurrentDirectory)
-{
-    const std::string current = m_dir / "current";
-    std::filesystem::create_directories(current);
-    std::filesystem::copy_file(QUORVANE_BIN_DIR "/open.wav", current + "/open.wav",
-                               std::filesystem::copy_options::overwrite_existing);
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(current)));
-    QObject owner;
-    QtSoundPlayer player(&owner, m_dir / "program-without-sound");
-
-    EXPECT_NO_THROW(player.PlayAsync("open.wav"));
-
-    EXPECT_EQ(player.lastResolvedPath(), current + "/open.wav");
-}
-
-TEST_F(QtPlatformTest, SoundPlayerFallsBackToDefaultSoundWhenNotFound)
+TEST_F(QtPlatformTest, SoundPlayerPlaysOpenWavFromCurrentDirectoryElseDefaultSound)
 {
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(m_dir.path())));
     QObject owner;
     QtSoundPlayer player(&owner, m_dir / "program-without-sound");
-
     EXPECT_NO_THROW(player.PlayAsync("open.wav"));
-
     EXPECT_EQ(player.lastResolvedPath(), "");
+
+    fs::copy_file(QUORVANE_BIN_DIR "/open.wav", m_dir / "open.wav");
+    EXPECT_NO_THROW(player.PlayAsync("open.wav"));
+    EXPECT_EQ(player.lastResolvedPath(), m_dir / "open.wav");
 }
 
 TEST_F(QtPlatformTest, SoundPlayerOutlivingItsParentObjectIsSafe)
 {
     auto owner = std::make_unique<QObject>();
     auto player = MakeQtSoundPlayer(owner.get());
-    owner.reset();
-
-    // Playing and destroying after the parent took the sound effect with it
-    // must neither crash nor free it twice.
+    owner.reset(); // takes the sound effect with it: neither a crash nor a double free follows
     EXPECT_NO_THROW(player->PlayAsync("open.wav"));
     player.reset();
 }
@@ -131,23 +89,61 @@ TEST_F(QtPlatformTest, SoundPlayerOutlivingItsParentObjectIsSafe)
 TEST_F(QtPlatformTest, ExeTargetGoesToWineWhenOnPath)
 {
     // A stand-in "wine" that records what it was asked to run.
-    const std::string bin = m_dir / "bin";
     const std::string record = m_dir / "wine-args.txt";
-    const std::string mt4 = m_dir / "mt4";
-    std::filesystem::create_directories(bin);
-    std::filesystem::create_directories(mt4);
-    writeFile(bin + "/wine", "#!/bin/sh\nprintf '%s' \"$1\" > " + record + ".part && mv " + record +
-                                 ".part " + record + "\n");
-    std::filesystem::permissions(bin + "/wine", std::filesystem::perms::owner_all);
+    fs::create_directories(m_dir / "bin");
+    writeFile(m_dir / "bin/wine", "#!/bin/sh\nprintf '%s' \"$1\" > " + record + ".part && mv " + record + ".part " + record + "\n");
+    fs::permissions(m_dir / "bin/wine", fs::perms::owner_all);
     const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QByteArray::fromStdString(bin) + ":" + oldPath);
+    qputenv("PATH", QByteArray::fromStdString(m_dir / "bin") + ":" + oldPath);
 
-    MakeDesktopShellOpener()->Open("open", mt4 + "/terminal.exe");
+    MakeDesktopShellOpener()->Open("open", m_dir / "mt4/terminal.exe");
 
-    const bool ran = QTest::qWaitFor([&] { return std::filesystem::exists(record); }, 10000);
+    const bool ran = QTest::qWaitFor([&] { return fs::exists(record); }, 10000);
     qputenv("PATH", oldPath);
     ASSERT_TRUE(ran);
-    EXPECT_EQ(test::readFile(record), mt4 + "/terminal.exe");
+    EXPECT_EQ(readFile(record), m_dir / "mt4/terminal.exe");
+}
+
+// The little-endian number of `width` bytes at `at`.
+std::uint32_t le(const std::string& bytes, std::size_t at, int width)
+{
+    std::uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + static_cast<std::size_t>(i)));
+    return value;
+}
+
+TEST(AssetsTest, ChimeIsShortMono16BitPcmThatFadesOut)
+{
+    const std::string wav = readFile(QUORVANE_BIN_DIR "/open.wav");
+    ASSERT_GE(wav.size(), 46u);
+    EXPECT_EQ(wav.substr(0, 4) + wav.substr(8, 8) + wav.substr(36, 4), "RIFFWAVEfmt data");
+    EXPECT_EQ(le(wav, 4, 4), wav.size() - 8);
+    EXPECT_EQ(le(wav, 40, 4), wav.size() - 44);
+    EXPECT_EQ(le(wav, 20, 2), 1u);  // PCM
+    EXPECT_EQ(le(wav, 22, 2), 1u);  // mono
+    EXPECT_EQ(le(wav, 34, 2), 16u); // bits
+    EXPECT_NEAR(static_cast<double>(wav.size() - 44) / le(wav, 28, 4), 0.4, 0.05); // seconds
+
+    // Audible, unclipped, and silent at both ends so it does not click.
+    std::vector<int> level;
+    for (std::size_t at = 44; at + 1 < wav.size(); at += 2)
+        level.push_back(std::abs(static_cast<int>(static_cast<std::int16_t>(le(wav, at, 2)))));
+    const int peak = *std::max_element(level.begin(), level.end());
+    EXPECT_TRUE(peak > 8000 && peak < 32767) << peak;
+    EXPECT_TRUE(level.front() < 100 && level.back() < 100) << level.front() << " " << level.back();
+}
+
+TEST(AssetsTest, ExpertSourceIsStagedWithItsInputsAndNoCompiledExpert)
+{
+    const std::string source = readFile(QUORVANE_BIN_DIR "/Quorvane.mq4");
+    for (const char* input : {"extern int    magic        = 300000;", "extern double LimitedFunds = 0;",
+                              "extern double MaximumRisk  = 0.1;", "extern int    LevelNum     = 16;",
+                              "extern bool   OnlyClose    = false;", "extern double LP           = 1;",
+                              "extern double MaxSignal    = 0.25;"})
+        EXPECT_NE(source.find(input), std::string::npos) << input;
+    // A fake compiled expert would be worse than none.
+    EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex4"));
 }
 
 } // namespace

@@ -1,3 +1,6 @@
+// Choosing the terminal folder through a stand-in dialog on a real temporary
+// file system, installing the expert advisor, and the two buttons.
+
 #include "terminalfolder.h"
 
 #include "platform.h"
@@ -5,260 +8,134 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
 #include <optional>
-#include <ostream>
-#include <utility>
 #include <vector>
 
 namespace quorvane {
 namespace {
 
-using test::listTree;
-using test::readFile;
-using test::TempDir;
-using test::writeFile;
+using namespace test;
+using Lines = std::vector<std::string>;
 
-class FakeBrowser final : public FolderBrowser {
-public:
-    explicit FakeBrowser(std::optional<std::string> answer) : m_answer(std::move(answer)) {}
-
+// The folder dialog answers as told; the file system is real, with every deletion and dialog recorded.
+struct StandIns final : FolderBrowser, FileSystem {
     std::optional<std::string> Browse(const std::string& caption, const std::string& initialFolder) override
     {
-        ++calls;
-        lastCaption = caption;
-        lastInitial = initialFolder;
-        return m_answer;
+        log.push_back(caption + " | " + initialFolder);
+        return answer;
     }
-
-    int calls = 0;
-    std::string lastCaption;
-    std::string lastInitial;
-
-private:
-    std::optional<std::string> m_answer;
-};
-
-class RecordingShell final : public ShellOpener {
-public:
-    void Open(const std::string& verb, const std::string& target) override { opened.emplace_back(verb, target); }
-    std::vector<std::pair<std::string, std::string>> opened;
-};
-
-class RecordingPlayer final : public SoundPlayer {
-public:
-    void PlayAsync(const std::string& name) override { played.push_back(name); }
-    std::vector<std::string> played;
-};
-
-// Real file operations, with every deletion recorded.
-class WatchedFileSystem final : public FileSystem {
-public:
-    bool IsDirectory(const std::string& path) override { return m_real->IsDirectory(path); }
-    bool Exists(const std::string& path) override { return m_real->Exists(path); }
-    bool CopyReplacing(const std::string& from, const std::string& to) override
-    {
-        return m_real->CopyReplacing(from, to);
-    }
+    bool IsDirectory(const std::string& path) override { return real->IsDirectory(path); }
+    bool Exists(const std::string& path) override { return real->Exists(path); }
+    bool CopyReplacing(const std::string& from, const std::string& to) override { return real->CopyReplacing(from, to); }
     void RemoveIgnoringErrors(const std::string& path) override
     {
-        removed.push_back(path);
-        m_real->RemoveIgnoringErrors(path);
+        log.push_back("remove " + path);
+        real->RemoveIgnoringErrors(path);
     }
-    std::vector<std::string> removed;
-
-private:
-    std::unique_ptr<FileSystem> m_real = MakeRealFileSystem();
+    std::optional<std::string> answer;
+    std::unique_ptr<FileSystem> real = MakeRealFileSystem();
+    Lines log;
 };
 
 class ChooseTerminalFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    ChooseTerminalFolderTest() { program(true, true, "v1"); }
+    // Fills the program folder with the compiled expert and the source as asked.
+    void program(bool ex4, bool mq4, const std::string& version = "v1") const
     {
-        std::filesystem::create_directories(program());
-        writeFile(program() + "/Quorvane.ex4", "compiled v1");
-        writeFile(program() + "/Quorvane.mq4", "source v1");
+        fs::remove_all(m_dir / "program");
+        fs::create_directories(m_dir / "program");
+        if (ex4)
+            writeFile(m_dir / "program/Quorvane.ex4", "compiled " + version);
+        if (mq4)
+            writeFile(m_dir / "program/Quorvane.mq4", "source " + version);
     }
-    std::string program() const { return m_dir / "program"; }
-    std::string makeTerminal(const std::string& name) const
+    std::string terminal(const std::string& name, bool withExperts = true) const
     {
-        const std::string folder = m_dir / name;
-        std::filesystem::create_directories(folder + "/experts/files");
-        return folder;
+        fs::create_directories(m_dir / name + (withExperts ? "/experts/files" : ""));
+        return m_dir / name;
+    }
+    FolderChoice choose(const std::string& current, std::optional<std::string> answer)
+    {
+        m_os.answer = std::move(answer);
+        m_os.log.clear();
+        return ChooseTerminalFolder(current, m_dir / "program", m_os, m_os);
     }
 
     TempDir m_dir;
-    WatchedFileSystem m_fs;
+    StandIns m_os;
 };
 
-TEST_F(ChooseTerminalFolderTest, FolderWithExpertsButNoTerminalExeIsAccepted)
+TEST_F(ChooseTerminalFolderTest, FolderWithExpertsIsAcceptedAndChosenAgainRecopies)
 {
-    const std::string mt4 = makeTerminal("mt4");
-    FakeBrowser browser(mt4);
-
-    const FolderChoice choice = ChooseTerminalFolder("", program(), browser, m_fs);
-
-    EXPECT_EQ(choice.folder, mt4);
-    EXPECT_FALSE(choice.notMt4);
-    EXPECT_EQ(browser.lastCaption, "Please specify the folder");
+    const std::string mt4 = terminal("mt4"); // no terminal.exe
+    const FolderChoice first = choose("", mt4);
+    EXPECT_EQ(first.folder, mt4);
+    EXPECT_FALSE(first.notMt4);
+    EXPECT_EQ(m_os.log, Lines{"Please specify the folder | "});
     EXPECT_EQ(readFile(mt4 + "/experts/Quorvane.ex4"), "compiled v1");
     EXPECT_EQ(readFile(mt4 + "/experts/Quorvane.mq4"), "source v1");
-}
 
-TEST_F(ChooseTerminalFolderTest, FolderWithoutExpertsIsRefusedAndGetsNothing)
-{
-    const std::string plain = m_dir / "plain";
-    std::filesystem::create_directories(plain);
-    FakeBrowser browser(plain);
-
-    const FolderChoice choice = ChooseTerminalFolder("", program(), browser, m_fs);
-
-    EXPECT_TRUE(choice.notMt4);
-    EXPECT_EQ(choice.folder, "");
-    EXPECT_TRUE(listTree(plain).empty());
-    EXPECT_STREQ(kNotMt4Message, "It is not a MT4 install directory, please re-select.");
-}
-
-TEST_F(ChooseTerminalFolderTest, CancelDeletesOldFoldersEurusdOnly)
-{
-    const std::string mt4 = makeTerminal("mt4");
-    writeFile(mt4 + "/experts/files/EURUSD", "Symbol=EURUSD,Signal=0.5)");
-    writeFile(mt4 + "/experts/files/GBPUSD", "Symbol=GBPUSD,Signal=0.5)");
-    FakeBrowser browser(std::nullopt);
-
-    const FolderChoice choice = ChooseTerminalFolder(mt4, program(), browser, m_fs);
-
-    EXPECT_EQ(choice.folder, "");
-    EXPECT_FALSE(choice.notMt4);
-    EXPECT_EQ(browser.lastInitial, mt4);
-    EXPECT_EQ(listTree(mt4 + "/experts/files"), (std::set<std::string>{"GBPUSD"}));
-}
-
-TEST_F(ChooseTerminalFolderTest, CancelWithNoFolderDeletesNothing)
-{
-    FakeBrowser browser(std::nullopt);
-
-    const FolderChoice choice = ChooseTerminalFolder("", program(), browser, m_fs);
-
-    EXPECT_EQ(choice.folder, "");
-    EXPECT_FALSE(choice.notMt4);
-    EXPECT_TRUE(m_fs.removed.empty());
-}
-
-TEST_F(ChooseTerminalFolderTest, ChoosingSameFolderAgainReplacesInstalledCopy)
-{
-    const std::string mt4 = makeTerminal("mt4");
-    FakeBrowser browser(mt4);
-    ASSERT_EQ(ChooseTerminalFolder("", program(), browser, m_fs).folder, mt4);
-    writeFile(program() + "/Quorvane.mq4", "source v2, longer than the first");
-
-    const FolderChoice again = ChooseTerminalFolder(mt4, program(), browser, m_fs);
-
-    EXPECT_EQ(again.folder, mt4);
+    program(true, true, "v2, longer than the first");
+    EXPECT_EQ(choose(mt4, mt4).folder, mt4);
+    EXPECT_EQ(m_os.log, Lines{"Please specify the folder | " + mt4});
     EXPECT_EQ(readFile(mt4 + "/experts/Quorvane.mq4"), "source v2, longer than the first");
 }
 
-struct InstallRow {
-    const char* label;
-    bool ex4;            // compiled expert in the program folder
-    bool mq4;            // source in the program folder
-    bool blockEx4;       // a folder sits where the compiled expert must go
-    bool accepted;
-};
-
-void PrintTo(const InstallRow& row, std::ostream* os) { *os << row.label; }
-
-class InstallTest : public ChooseTerminalFolderTest, public ::testing::WithParamInterface<InstallRow> {};
-
-TEST_P(InstallTest, InstallsEachPresentFileOrRefuses)
+TEST_F(ChooseTerminalFolderTest, InstallsEachPresentFileOrRefusesTheFolder)
 {
-    const InstallRow& row = GetParam();
-    if (!row.ex4)
-        std::filesystem::remove(program() + "/Quorvane.ex4");
-    if (!row.mq4)
-        std::filesystem::remove(program() + "/Quorvane.mq4");
-    const std::string mt4 = makeTerminal("mt4");
-    if (row.blockEx4)
-        std::filesystem::create_directories(mt4 + "/experts/Quorvane.ex4");
-    FakeBrowser browser(mt4);
-
-    const FolderChoice choice = ChooseTerminalFolder("", program(), browser, m_fs);
-
-    EXPECT_EQ(choice.notMt4, !row.accepted);
-    EXPECT_EQ(choice.folder, row.accepted ? mt4 : "");
-    if (row.accepted) {
-        EXPECT_EQ(std::filesystem::is_regular_file(mt4 + "/experts/Quorvane.ex4"), row.ex4);
-        EXPECT_EQ(std::filesystem::is_regular_file(mt4 + "/experts/Quorvane.mq4"), row.mq4);
+    EXPECT_STREQ(kNotMt4Message, "It is not a MT4 install directory, please re-select.");
+    const struct {
+        const char* name;
+        bool ex4, mq4, experts, blockEx4; // blockEx4: a folder sits where the compiled expert goes
+        bool accepted;
+    } rows[] = {{"SourceAlone", false, true, true, false, true},  {"CompiledAlone", true, false, true, false, true},
+                {"Neither", false, false, true, false, false},    {"OneCopyFails", true, true, true, true, false},
+                {"NoExpertsFolder", true, true, false, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        program(row.ex4, row.mq4);
+        const std::string mt4 = terminal(row.name, row.experts);
+        if (row.blockEx4)
+            fs::create_directories(mt4 + "/experts/Quorvane.ex4");
+        const FolderChoice choice = choose("", mt4);
+        EXPECT_EQ(choice.notMt4, !row.accepted);
+        EXPECT_EQ(choice.folder, row.accepted ? mt4 : "");
+        EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/Quorvane.ex4"), row.accepted && row.ex4);
+        EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/Quorvane.mq4"), row.accepted && row.mq4);
+        EXPECT_EQ(fs::exists(mt4 + "/experts"), row.experts) << "never created";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sources, InstallTest,
-                         ::testing::Values(InstallRow{"SourceAlone", false, true, false, true},
-                                           InstallRow{"CompiledAlone", true, false, false, true},
-                                           InstallRow{"Neither", false, false, false, false},
-                                           InstallRow{"OneCopyFails", true, true, true, false}),
-                         [](const ::testing::TestParamInfo<InstallRow>& info) {
-                             return std::string(info.param.label);
-                         });
-
-struct StartingFolderRow {
-    const char* label;
-    bool exists;
-    bool isFile;
-    bool expectPreselected;
-};
-
-void PrintTo(const StartingFolderRow& row, std::ostream* os) { *os << row.label; }
-
-class StartingFolderTest : public ChooseTerminalFolderTest,
-                           public ::testing::WithParamInterface<StartingFolderRow> {};
-
-TEST_P(StartingFolderTest, BrowserPreselectsOnlyAnExistingFolder)
+TEST_F(ChooseTerminalFolderTest, CancelDeletesEurusdOfAnExistingOldFolderOnly)
 {
-    const StartingFolderRow& row = GetParam();
-    const std::string stored = m_dir / "stored";
-    if (row.exists && row.isFile)
-        writeFile(stored, "not a folder");
-    else if (row.exists)
-        std::filesystem::create_directories(stored);
-    FakeBrowser browser(std::nullopt);
+    const std::string mt4 = terminal("mt4");
+    writeFile(mt4 + "/experts/files/EURUSD", "Symbol=EURUSD,Signal=0.5)");
+    writeFile(mt4 + "/experts/files/GBPUSD", "Symbol=GBPUSD,Signal=0.5)");
+    const FolderChoice choice = choose(mt4, std::nullopt);
+    EXPECT_EQ(choice.folder, "");
+    EXPECT_FALSE(choice.notMt4);
+    EXPECT_EQ(listTree(mt4 + "/experts/files"), Names({"GBPUSD"}));
 
-    ChooseTerminalFolder(stored, program(), browser, m_fs);
-
-    EXPECT_EQ(browser.calls, 1);
-    EXPECT_EQ(browser.lastInitial, row.expectPreselected ? stored : "");
-    // A cancel only deletes below a folder that is really there.
-    EXPECT_EQ(m_fs.removed.empty(), !row.expectPreselected);
+    // A stored folder that is empty, gone or a plain file is not preselected and loses nothing.
+    writeFile(m_dir / "plain", "not a folder");
+    for (const std::string& stored : {std::string(), m_dir / "gone", m_dir / "plain"}) {
+        choose(stored, std::nullopt);
+        EXPECT_EQ(m_os.log, Lines{"Please specify the folder | "}) << stored;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Stored, StartingFolderTest,
-                         ::testing::Values(StartingFolderRow{"ExistingFolder", true, false, true},
-                                           StartingFolderRow{"Vanished", false, false, false},
-                                           StartingFolderRow{"PlainFile", true, true, false}),
-                         [](const ::testing::TestParamInfo<StartingFolderRow>& info) {
-                             return std::string(info.param.label);
-                         });
-
-TEST(CallTerminalTest, OpensTerminalExeBelowFolderWithVerbOpen)
+TEST(ButtonsTest, TerminalOpensTerminalExeAndSoundPlaysOpenWav)
 {
-    RecordingShell shell;
-
-    CallTerminal("/opt/mt4", shell);
-    CallTerminal("", shell);
-
-    ASSERT_EQ(shell.opened.size(), 2u);
-    EXPECT_EQ(shell.opened[0], (std::pair<std::string, std::string>{"open", "/opt/mt4/terminal.exe"}));
-    EXPECT_EQ(shell.opened[1], (std::pair<std::string, std::string>{"open", "/terminal.exe"}));
-}
-
-TEST(PlayOpenSoundTest, PlaysOpenWav)
-{
-    RecordingPlayer player;
-
-    PlayOpenSound(player);
-
-    EXPECT_EQ(player.played, std::vector<std::string>{"open.wav"});
+    struct : ShellOpener, SoundPlayer {
+        void Open(const std::string& verb, const std::string& target) override { calls.push_back(verb + " " + target); }
+        void PlayAsync(const std::string& name) override { calls.push_back("play " + name); }
+        Lines calls;
+    } desktop;
+    CallTerminal("/opt/mt4", desktop);
+    CallTerminal("", desktop);
+    PlayOpenSound(desktop);
+    EXPECT_EQ(desktop.calls, Lines({"open /opt/mt4/terminal.exe", "open /terminal.exe", "play open.wav"}));
 }
 
 } // namespace
