@@ -88,7 +88,9 @@ void TForm1::buildComponents()
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(kLayoutTimerInterval); // never runs: FormCreate sets the real interval
+    // Enabled at the layout's pace, as the window is loaded. FormCreate sets the
+    // real interval; should it fail before that, polls still go on.
+    m_timer->start(kLayoutTimerInterval);
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
