@@ -1,132 +1,260 @@
-// The outline widget: the view mirrors the tree, expands lazily and follows
-// the selection both ways.
+// Directory outline on a temporary tree: lazy levels, sorting, case forcing,
+// path walking and its errors, then the widget's view of the same tree.
 #include "cdirectoryoutline.h"
-#include "testdirectorysystem.h"
+#include "directoryoutline.h"
 
-#include <QApplication>
+#include "../qtapp.h"
+
 #include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace quorvane;
-using quorvane::test::TestDirectorySystem;
 
 namespace {
 
-// The application lives from before the first test to after the last one and
-// goes before the process's static objects do.
-class QtApplicationEnvironment : public testing::Environment {
+// The real file system with a current directory of its own (tests never move
+// the process) that counts listings and can pretend directories are unreadable.
+class TestDirectorySystem : public RealDirectorySystem {
 public:
-    void SetUp() override
+    explicit TestDirectorySystem(QString cwd) : m_cwd(std::move(cwd)) {}
+    std::optional<std::vector<DirectoryEntry>> entries(const QString& path) override
     {
-        static int argc = 1;
-        static char name[] = "quorvane_cdiroutl_test";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
+        ++listings[path];
+        return unreadable.contains(path) ? std::nullopt : RealDirectorySystem::entries(path);
     }
-    void TearDown() override { m_app.reset(); }
+    QString currentDirectory() override { return m_cwd; }
+    bool setCurrentDirectory(const QString& path) override
+    {
+        return QDir(path).exists() ? (m_cwd = path, true) : false;
+    }
+    QString absolutePath(const QString& path) override { return QDir::cleanPath(QDir(m_cwd).absoluteFilePath(path)); }
+
+    QMap<QString, int> listings;
+    QSet<QString> unreadable;
 
 private:
-    std::unique_ptr<QApplication> m_app;
+    QString m_cwd;
 };
 
-[[maybe_unused]] testing::Environment* const kQtEnvironment =
-    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
-void ensureApplication()
-{
-    ASSERT_NE(QApplication::instance(), nullptr);
-}
-
-class OutlineWidgetTest : public testing::Test {
+class OutlineTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ensureApplication();
         ASSERT_TRUE(temp.isValid());
         root = QDir(temp.path()).canonicalPath();
-        for (const char* name : {"b", "A/x", "c"})
+        // Created out of order on purpose; the outline sorts.
+        for (const char* name : {"gamma", "Alpha", "beta", ".dotted", "Alpha/inner", "beta/deep/deeper"})
             ASSERT_TRUE(QDir(root).mkpath(QString::fromLatin1(name)));
-        auto fs = std::make_unique<TestDirectorySystem>(root);
-        system = fs.get();
-        widget = std::make_unique<TCDirectoryOutline>(nullptr, std::move(fs));
-        widget->resize(300, 400);
-        widget->show();
+        QFile file(root + QStringLiteral("/afile"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        fs = std::make_unique<TestDirectorySystem>(root);
+        outline = std::make_unique<DirectoryOutline>(*fs);
+        DirectoryOutline::Hooks hooks;
+        hooks.changed = [this] { ++changes; };
+        outline->setHooks(hooks);
     }
+
+    // Builds the tree down to the temporary root and returns its item.
+    int built(TTextCase textCase = TTextCase::tcAsIs)
+    {
+        outline->setLoading(true);
+        outline->SetTextCase(textCase);
+        outline->setLoading(false);
+        outline->CreateWnd();
+        outline->Loaded();
+        return outline->SelectedItem();
+    }
+    QStringList texts(int item) const
+    {
+        QStringList result;
+        for (int child : outline->Children(item))
+            result << outline->Text(child);
+        return result;
+    }
+    QString at(const char* relative) const { return root + QLatin1Char('/') + QLatin1String(relative); }
+    QString selectedPath() const { return outline->FileSystemPath(outline->SelectedItem()); }
 
     QTemporaryDir temp;
     QString root;
-    TestDirectorySystem* system = nullptr;
-    std::unique_ptr<TCDirectoryOutline> widget;
+    std::unique_ptr<TestDirectorySystem> fs;
+    std::unique_ptr<DirectoryOutline> outline;
+    int changes = 0;
 };
 
-TEST_F(OutlineWidgetTest, ViewShowsTheDriveAndSelectsTheCurrentDirectory)
+} // namespace
+
+TEST_F(OutlineTest, BuildsToTheCurrentDirectoryAndReadsALevelOnceSortedWithoutDotsAndFiles)
 {
-    QAbstractItemModel* model = widget->model();
+    fs->unreadable.insert(at("gamma"));
+    const int item = built();
+    EXPECT_EQ(outline->FileSystemPath(item), root);
+    EXPECT_EQ(outline->Text(DirectoryOutline::kDriveItem), QStringLiteral("/"));
+    EXPECT_EQ(changes, 1);
+    outline->Expand(item);
+    outline->SetCollapsed(item);
+    outline->Expand(item);
+    EXPECT_EQ(texts(item), (QStringList{"Alpha", "beta", "gamma"}));
+    EXPECT_EQ(fs->listings.value(root), 1);
+    EXPECT_EQ(outline->Text(outline->GetChildNamed(QStringLiteral("ALPHA"), item)), QStringLiteral("Alpha"));
+    EXPECT_EQ(outline->GetChildNamed(QStringLiteral("delta"), item), -1);
+    // An unreadable directory leaves its level empty and marked read.
+    const int gamma = outline->Children(item).back();
+    outline->Expand(gamma);
+    outline->Expand(gamma);
+    EXPECT_TRUE(outline->LevelRead(gamma));
+    EXPECT_FALSE(outline->HasChildren(gamma));
+    EXPECT_EQ(fs->listings.value(at("gamma")), 1);
+}
+
+// Regression: forced case once looked up the forced names on the file system.
+TEST_F(OutlineTest, ForcedCaseShowsForcedTextsButKeepsTheRealNames)
+{
+    const int item = built(TTextCase::tcLowerCase);
+    outline->Expand(item);
+    EXPECT_EQ(texts(item), (QStringList{"alpha", "beta", "gamma"}));
+    const int alpha = outline->Children(item).front();
+    EXPECT_EQ(outline->FileSystemPath(alpha), at("Alpha"));
+    outline->Expand(alpha);
+    EXPECT_EQ(texts(alpha), QStringList{"inner"});
+    outline->SetTextCase(TTextCase::tcUpperCase);
+    EXPECT_EQ(outline->FullPath(outline->SelectedItem()), QLocale().toUpper(root));
+    EXPECT_EQ(selectedPath(), root);
+}
+
+// Regression: two directories that differ only in case were taken for one.
+TEST_F(OutlineTest, ExactNameWinsOverACaseInsensitiveMatch)
+{
+    ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("alpha")));
+    built(TTextCase::tcLowerCase);
+    outline->SetDirectory(at("alpha"));
+    EXPECT_EQ(outline->Name(outline->SelectedItem()), QStringLiteral("alpha"));
+    outline->SetDirectory(at("Alpha"));
+    EXPECT_EQ(outline->Name(outline->SelectedItem()), QStringLiteral("Alpha"));
+}
+
+TEST_F(OutlineTest, BuildSubTreeDuplicatesAReadLevelAndStopsAtLinkLoops)
+{
+    ASSERT_TRUE(QFile::link(root, at("gamma/loop")));
+    const int item = built();
+    outline->Expand(item);
+    outline->BuildSubTree(item);
+    EXPECT_EQ(texts(item), (QStringList{"Alpha", "Alpha", "beta", "beta", "gamma", "gamma"}));
+    // The fresh copies were read all the way down; a link back up is shown but never read.
+    const int betaCopy = outline->Children(item)[2];
+    ASSERT_EQ(texts(betaCopy), QStringList{"deep"});
+    EXPECT_EQ(texts(outline->Children(betaCopy).front()), QStringList{"deeper"});
+    const int gammaCopy = outline->Children(item)[4];
+    ASSERT_EQ(texts(gammaCopy), QStringList{"loop"});
+    EXPECT_FALSE(outline->LevelRead(outline->Children(gammaCopy).front()));
+}
+
+TEST_F(OutlineTest, SetDirectoryTakesTrailingSeparatorsEmptyPartsAndRelativePaths)
+{
+    built();
+    changes = 0;
+    outline->SetDirectory(at("beta/"));
+    const int beta = outline->SelectedItem();
+    EXPECT_EQ(outline->FileSystemPath(beta), at("beta"));
+    EXPECT_EQ(fs->currentDirectory(), at("beta"));
+    outline->SetDirectory(at("beta"));
+    outline->SetDirectory(root + QStringLiteral("//beta"));
+    EXPECT_EQ(outline->SelectedItem(), beta);
+    EXPECT_EQ(changes, 1);
+    outline->SetDirectory(QStringLiteral("deep"));
+    EXPECT_EQ(selectedPath(), at("beta/deep"));
+    outline->SetDirectory(QStringLiteral(".."));
+    EXPECT_EQ(selectedPath(), at("beta"));
+}
+
+TEST_F(OutlineTest, MissingDirectoriesAndBadItemsAreErrors)
+{
+    built();
+    struct Row { const char* path; const char* message; };
+    for (const Row& r : {Row{"nope", "Invalid selection"}, Row{"nope/further", "Outline index not found"},
+                         Row{".dotted", "Invalid selection"}}) {
+        SCOPED_TRACE(r.path);
+        try {
+            outline->SetDirectory(at(r.path));
+            ADD_FAILURE() << "no error";
+        } catch (const EOutlineError& error) {
+            EXPECT_STREQ(error.what(), r.message);
+        }
+    }
+    EXPECT_THROW(outline->GetChildNamed(QStringLiteral("x"), -1), EOutlineError);
+    for (int item : {-1, outline->ItemCount(), int{DirectoryOutline::kRootItem}})
+        EXPECT_THROW(outline->SetSelectedItem(item), EOutlineError) << item;
+}
+
+TEST_F(OutlineTest, ClickDriveAndTextCaseSetters)
+{
+    outline->SetDrive(QLatin1Char('d')); // the first call sets up from the current directory
+    EXPECT_EQ(outline->Drive(), QLatin1Char('/'));
+    EXPECT_EQ(selectedPath(), root);
+    outline->SetSelectedItem(outline->GetChildNamed(QStringLiteral("beta"), outline->SelectedItem()));
+    outline->Click();
+    EXPECT_EQ(fs->currentDirectory(), at("beta"));
+    EXPECT_EQ(outline->Directory(), QLocale().toLower(at("beta"))); // lower case by default
+    EXPECT_EQ(changes, 2);
+    outline->SetDrive(QLatin1Char('c')); // every letter is the one root: nothing changes
+    outline->SetDrive(QLatin1Char('1'));
+    outline->SetTextCase(TTextCase::tcLowerCase);
+    EXPECT_EQ(changes, 2);
+    outline->SetTextCase(TTextCase::tcAsIs);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(DirectoryOutline::DriveToInt(QLatin1Char('A')), 0);
+    EXPECT_EQ(DirectoryOutline::DriveToInt(QLatin1Char('c')), 2);
+    EXPECT_EQ(DirectoryOutline::DriveToInt(QLatin1Char('/')), 0);
+}
+
+TEST_F(OutlineTest, WidgetExpandsLazilyAndFollowsTheSelectionBothWays)
+{
+    auto owned = std::make_unique<TestDirectorySystem>(root);
+    TestDirectorySystem* system = owned.get();
+    TCDirectoryOutline widget(nullptr, std::move(owned));
+    widget.resize(300, 400);
+    widget.show();
+    QAbstractItemModel* model = widget.model();
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("/"));
-    EXPECT_EQ(widget->currentIndex().data(Qt::ToolTipRole).toString(), root);
-    EXPECT_EQ(widget->Directory(), QLocale().toLower(root));
-}
+    const QModelIndex current = widget.currentIndex();
+    EXPECT_EQ(current.data(Qt::ToolTipRole).toString(), root);
+    EXPECT_TRUE(model->hasChildren(current));
+    EXPECT_EQ(model->rowCount(current), 0);
 
-TEST_F(OutlineWidgetTest, ExpandingInTheViewReadsTheLevel)
-{
-    const QModelIndex current = widget->currentIndex();
-    EXPECT_TRUE(widget->model()->hasChildren(current));
-    EXPECT_EQ(widget->model()->rowCount(current), 0);
-    QSignalSpy expands(widget.get(), &TCDirectoryOutline::OnExpand);
-    widget->expand(current);
-    ASSERT_EQ(widget->model()->rowCount(current), 3);
-    EXPECT_EQ(widget->model()->index(0, 0, current).data().toString(), QStringLiteral("a"));
-    EXPECT_EQ(widget->model()->index(2, 0, current).data().toString(), QStringLiteral("c"));
+    QSignalSpy expands(&widget, &TCDirectoryOutline::OnExpand);
+    widget.expand(current);
+    ASSERT_EQ(model->rowCount(current), 3);
+    EXPECT_EQ(model->index(0, 0, current).data().toString(), QStringLiteral("alpha"));
     EXPECT_EQ(expands.count(), 1);
     EXPECT_EQ(system->listings.value(root), 1);
-}
+    // Regression: a level read empty kept its expander.
+    const QModelIndex gamma = model->index(2, 0, current);
+    ASSERT_TRUE(model->hasChildren(gamma));
+    widget.expand(gamma);
+    EXPECT_FALSE(model->hasChildren(gamma));
+    EXPECT_FALSE(widget.isExpanded(gamma));
 
-TEST_F(OutlineWidgetTest, EmptyLevelLosesItsExpander)
-{
-    widget->expand(widget->currentIndex());
-    const QModelIndex b = widget->model()->index(1, 0, widget->currentIndex());
-    ASSERT_TRUE(widget->model()->hasChildren(b));
-    widget->expand(b);
-    EXPECT_FALSE(widget->model()->hasChildren(b));
-    EXPECT_FALSE(widget->isExpanded(b));
-}
-
-TEST_F(OutlineWidgetTest, SelectingInTheViewMakesTheDirectoryCurrent)
-{
-    widget->expand(widget->currentIndex());
-    const QModelIndex b = widget->model()->index(1, 0, widget->currentIndex());
-    QSignalSpy changes(widget.get(), &TCDirectoryOutline::OnChange);
-    widget->setCurrentIndex(b);
-    EXPECT_EQ(system->currentDirectory(), root + QStringLiteral("/b"));
+    QSignalSpy changes(&widget, &TCDirectoryOutline::OnChange);
+    widget.setCurrentIndex(model->index(1, 0, current));
+    EXPECT_EQ(system->currentDirectory(), at("beta"));
     EXPECT_EQ(changes.count(), 1);
-}
-
-TEST_F(OutlineWidgetTest, SetDirectoryMovesTheViewAndRebuildKeepsItConsistent)
-{
-    widget->SetDirectory(root + QStringLiteral("/A/x"));
-    EXPECT_EQ(widget->currentIndex().data().toString(), QStringLiteral("x"));
-    EXPECT_TRUE(widget->isExpanded(widget->currentIndex().parent()));
-    widget->SetTextCase(TTextCase::tcUpperCase);
-    EXPECT_EQ(widget->currentIndex().data().toString(), QStringLiteral("X"));
-    EXPECT_EQ(widget->currentIndex().parent().data().toString(), QStringLiteral("A"));
-}
-
-TEST_F(OutlineWidgetTest, SelectingARemovedDirectoryKeepsTheCurrentOne)
-{
-    widget->expand(widget->currentIndex());
-    const QModelIndex c = widget->model()->index(2, 0, widget->currentIndex());
-    ASSERT_TRUE(QDir(root).rmdir(QStringLiteral("c")));
-    QSignalSpy failures(widget.get(), &TCDirectoryOutline::failed);
-    widget->setCurrentIndex(c);
-    // The item is still in the tree: the walk succeeds, only the directory change fails.
+    // A directory removed behind the tree's back: the walk succeeds, the change fails.
+    ASSERT_TRUE(QDir(root).rmdir(QStringLiteral("gamma")));
+    QSignalSpy failures(&widget, &TCDirectoryOutline::failed);
+    widget.setCurrentIndex(gamma);
     EXPECT_EQ(failures.count(), 0);
-    EXPECT_EQ(system->currentDirectory(), root);
-}
+    EXPECT_EQ(system->currentDirectory(), at("beta"));
 
-} // namespace
+    widget.SetDirectory(at("Alpha/inner"));
+    EXPECT_EQ(widget.currentIndex().data().toString(), QStringLiteral("inner"));
+    EXPECT_TRUE(widget.isExpanded(widget.currentIndex().parent()));
+    widget.SetTextCase(TTextCase::tcUpperCase);
+    EXPECT_EQ(widget.currentIndex().data().toString(), QStringLiteral("INNER"));
+    EXPECT_EQ(widget.currentIndex().parent().data().toString(), QStringLiteral("ALPHA"));
+}

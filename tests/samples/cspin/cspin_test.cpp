@@ -1,10 +1,12 @@
-// Spin button and spin edit as widgets: repeat timing through a timer the
-// test drives, the size rule, keys, the value cases and the typing filter.
+// Spin button and spin edit: the plain rules, repeat timing through a clock
+// the test moves, the size rule, keys, the value cases and the typing filter.
 #include "cspinbutton.h"
 #include "cspinedit.h"
+#include "spinrules.h"
 #include "timerspeedbutton.h"
 
-#include <QApplication>
+#include "../qtapp.h"
+
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -12,183 +14,279 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
+#include <limits>
 #include <vector>
 
 using namespace quorvane;
 
 namespace {
 
-// The application lives from before the first test to after the last one and
-// goes before the process's static objects do.
-class QtApplicationEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "quorvane_cspin_test";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] testing::Environment* const kQtEnvironment =
-    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
-void ensureApplication()
-{
-    ASSERT_NE(QApplication::instance(), nullptr);
-}
-
-// A timer on a clock the test moves by hand.
-class ManualClock {
-public:
-    class Timer : public RepeatTimer {
-    public:
-        explicit Timer(ManualClock& clock) : m_clock(clock) {}
-        void start(int ms) override { m_interval = ms; m_active = true; m_due = m_clock.now + ms; }
-        void setInterval(int ms) override
-        {
-            m_interval = ms;
-            if (m_active)
-                m_due = m_clock.now + ms; // a running QTimer restarts too
-        }
-        void stop() override { m_active = false; }
-        bool isActive() const override { return m_active; }
-        int interval() const override { return m_interval; }
-        void fireIfDue()
-        {
-            if (m_active && m_clock.now >= m_due) {
-                m_due = m_clock.now + m_interval;
-                onTimeout();
-            }
-        }
-
-    private:
-        ManualClock& m_clock;
-        int m_interval = 0;
-        bool m_active = false;
-        int m_due = 0;
+// Timers on a clock the test moves by hand, one millisecond at a time.
+struct ManualClock {
+    struct Timer : RepeatTimer {
+        explicit Timer(ManualClock& c) : clock(c) {}
+        void start(int ms) override { period = ms, active = true, due = clock.now + ms; }
+        void setInterval(int ms) override { period = ms, due = clock.now + ms; } // a QTimer restarts too
+        void stop() override { active = false; }
+        bool isActive() const override { return active; }
+        int interval() const override { return period; }
+        ManualClock& clock;
+        int period = 0, due = 0;
+        bool active = false;
     };
-
     RepeatTimerFactory factory()
     {
-        return [this] {
-            auto timer = std::make_unique<Timer>(*this);
-            timers.push_back(timer.get());
-            return timer;
-        };
+        return [this] { return std::unique_ptr<RepeatTimer>(timers.emplace_back(new Timer(*this))); };
     }
     void advance(int ms)
     {
-        for (int i = 0; i < ms; ++i) {
+        for (const int end = now + ms; now < end;) {
             ++now;
-            for (Timer* timer : timers)
-                timer->fireIfDue();
+            for (Timer* t : timers)
+                if (t->active && now >= t->due)
+                    t->due = now + t->period, t->onTimeout();
         }
     }
-
     int now = 0;
     std::vector<Timer*> timers;
 };
 
-void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos)
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos = QPoint(3, 3))
 {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, pos, widget->mapToGlobal(pos), Qt::LeftButton, held, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
 }
 
-class SpinTest : public testing::Test {
+// A shown spin button on a manual clock that records when each button clicks.
+class HeldSpin : public testing::Test {
 protected:
-    void SetUp() override { ensureApplication(); }
+    void SetUp() override
+    {
+        spin.setTimerFactory(clock.factory());
+        spin.show();
+        QObject::connect(&spin, &TCSpinButton::OnUpClick, [this] { ups.push_back(clock.now); });
+        QObject::connect(&spin, &TCSpinButton::OnDownClick, [this] { downs.push_back(clock.now); });
+    }
+    ManualClock clock;
+    TCSpinButton spin;
+    std::vector<int> ups, downs;
 };
 
-TEST_F(SpinTest, HeldButtonClicksAt400ThenEvery100AndOnceOnRelease)
-{
-    ManualClock clock;
-    TCSpinButton spin;
-    spin.setTimerFactory(clock.factory());
-    spin.show();
-    std::vector<int> clicks;
-    QObject::connect(&spin, &TCSpinButton::OnUpClick, &spin,
-                     [&](TCSpinButton*) { clicks.push_back(clock.now); });
+} // namespace
 
-    TTimerSpeedButton* up = spin.UpButton();
-    const QPoint inside = up->rect().center();
-    sendMouse(up, QEvent::MouseButtonPress, inside);
-    clock.advance(1000);
-    EXPECT_EQ(clicks, (std::vector<int>{400, 500, 600, 700, 800, 900, 1000}));
-    sendMouse(up, QEvent::MouseButtonRelease, inside);
-    EXPECT_EQ(clicks.size(), 8u);
-    ASSERT_NE(up->repeatTimer(), nullptr);
-    EXPECT_FALSE(up->repeatTimer()->isActive());
-    clock.advance(1000);
-    EXPECT_EQ(clicks.size(), 8u);
+TEST(SpinRules, CheckValueSaturationAndFormat)
+{
+    struct Row { const char* name; std::int32_t value, min, max, expected; };
+    for (const Row& r : {Row{"equal bounds mean no range", 1000, 0, 0, 1000}, Row{"equal non-zero", -7, 5, 5, -7},
+                         Row{"inside", 7, 0, 10, 7}, Row{"below", -1, 0, 10, 0}, Row{"above", 11, 0, 10, 10},
+                         Row{"min > max: below min", 2, 5, 3, 5}, Row{"min > max: between", 4, 5, 3, 5},
+                         Row{"min > max: above min", 9, 5, 3, 3}}) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(spin::CheckValue(r.value, r.min, r.max), r.expected);
+    }
+    // Regression: steps wrapped around at the 32-bit limits.
+    EXPECT_EQ(spin::addSaturated(kMax, 1), kMax);
+    EXPECT_EQ(spin::addSaturated(kMin, -5), kMin);
+    EXPECT_EQ(spin::formatValue(-1234567), QStringLiteral("-1234567")); // no grouping
 }
 
-TEST_F(SpinTest, TickOutsideThePressedButtonDoesNothingButKeepsRunning)
+TEST(SpinRules, ParseValueReadsDecimalIntegersOnly)
 {
-    ManualClock clock;
-    TCSpinButton spin;
-    spin.setTimerFactory(clock.factory());
-    spin.show();
-    int downClicks = 0;
-    QObject::connect(&spin, &TCSpinButton::OnDownClick, &spin, [&](TCSpinButton*) { ++downClicks; });
+    struct Row { const char* text; bool valid; std::int32_t value; };
+    for (const Row& r : {Row{"7", true, 7}, Row{"-15", true, -15}, Row{"+4", true, 4}, Row{" 12 ", true, 12},
+                         Row{"abc", false, 0}, Row{"", false, 0}, Row{"-", false, 0}, Row{"1.5", false, 0},
+                         Row{"12a", false, 0}, Row{"2147483647", true, kMax}, Row{"-2147483648", true, kMin},
+                         Row{"2147483648", false, 0}, Row{"99999999999999999999", false, 0}}) {
+        SCOPED_TRACE(r.text);
+        const auto value = spin::parseValue(QString::fromLatin1(r.text));
+        EXPECT_EQ(value.has_value(), r.valid);
+        EXPECT_EQ(value.value_or(0), r.value);
+    }
+}
 
+TEST(SpinRules, IsValidCharPerEditorStateAndSeparator)
+{
+    // Regression: with the editor disabled "0", "1", blanks and accents passed.
+    struct Row { const char* name; char16_t c; bool enabled, disabled; };
+    for (const Row& r : {Row{"0", u'0', true, false}, Row{"1", u'1', true, false},
+                         Row{"+", u'+', true, false}, Row{"-", u'-', true, false}, Row{".", u'.', true, false},
+                         Row{"backspace", 8, true, false}, Row{"carriage return", 13, false, false},
+                         Row{"ctrl-c", 3, true, true}, Row{"a", u'a', false, false}, Row{"blank", u' ', false, false},
+                         Row{"e acute", 0xE9, false, false}, Row{"zhe", 0x0416, false, false}}) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(spin::IsValidChar(QChar(r.c), QLatin1Char('.'), true), r.enabled);
+        EXPECT_EQ(spin::IsValidChar(QChar(r.c), QLatin1Char('.'), false), r.disabled);
+    }
+    EXPECT_TRUE(spin::IsValidChar(QLatin1Char(','), QLatin1Char(','), true));
+    EXPECT_FALSE(spin::IsValidChar(QLatin1Char('.'), QLatin1Char(','), true));
+}
+
+TEST(SpinRules, BuiltInGlyphsAreTrianglesOnTransparentOlive)
+{
+    const QImage up = spin::builtInGlyph(true);
+    ASSERT_EQ(up.size(), QSize(9, 6));
+    const int runs[6] = {0, 1, 3, 5, 7, 0};
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 9; ++x) {
+            const bool black = x >= (9 - runs[y]) / 2 && x < (9 + runs[y]) / 2;
+            ASSERT_EQ(up.pixelColor(x, y), black ? QColor(Qt::black) : QColor(128, 128, 0)) << x << "," << y;
+        }
+    EXPECT_EQ(spin::builtInGlyph(false), up.mirrored(false, true));
+    const QImage glyph = spin::transparentGlyph(up);
+    EXPECT_EQ(qAlpha(glyph.pixel(0, 0)), 0);
+    EXPECT_EQ(glyph.pixel(4, 1), qRgba(0, 0, 0, 255));
+}
+
+TEST_F(HeldSpin, HeldButtonClicksAt400ThenEvery100AndOnceOnRelease)
+{
+    sendMouse(spin.UpButton(), QEvent::MouseButtonPress);
+    clock.advance(1000);
+    EXPECT_EQ(ups, (std::vector<int>{400, 500, 600, 700, 800, 900, 1000}));
+    sendMouse(spin.UpButton(), QEvent::MouseButtonRelease);
+    EXPECT_EQ(ups.size(), 8u);
+    clock.advance(1000);
+    EXPECT_EQ(ups.size(), 8u);
+    EXPECT_FALSE(spin.UpButton()->repeatTimer()->isActive());
+}
+
+TEST_F(HeldSpin, TickOutsideThePressedButtonDoesNothingButKeepsRunning)
+{
     TTimerSpeedButton* down = spin.DownButton();
-    sendMouse(down, QEvent::MouseButtonPress, down->rect().center());
+    sendMouse(down, QEvent::MouseButtonPress);
     sendMouse(down, QEvent::MouseMove, QPoint(-50, -50));
     EXPECT_FALSE(down->IsDown());
     clock.advance(700);
-    EXPECT_EQ(downClicks, 0);
+    EXPECT_TRUE(downs.empty());
     EXPECT_TRUE(down->repeatTimer()->isActive());
-    // Back over the button: the running timer clicks again.
-    sendMouse(down, QEvent::MouseMove, down->rect().center());
+    sendMouse(down, QEvent::MouseMove); // back over the button
     clock.advance(100);
-    EXPECT_EQ(downClicks, 1);
-    // Released outside: no final click.
-    sendMouse(down, QEvent::MouseButtonRelease, QPoint(-50, -50));
-    EXPECT_EQ(downClicks, 1);
+    sendMouse(down, QEvent::MouseButtonRelease, QPoint(-50, -50)); // no final click outside
+    EXPECT_EQ(downs, std::vector<int>{800});
 }
 
-TEST_F(SpinTest, DisablingAHeldButtonStopsTheRepeat)
+// Regression: a held button kept repeating after it was disabled or hidden.
+TEST_F(HeldSpin, DisablingOrHidingAHeldButtonStopsTheRepeat)
 {
-    ManualClock clock;
-    TCSpinButton spin;
-    spin.setTimerFactory(clock.factory());
-    spin.show();
-    int clicks = 0;
-    QObject::connect(&spin, &TCSpinButton::OnUpClick, &spin, [&](TCSpinButton*) { ++clicks; });
-    sendMouse(spin.UpButton(), QEvent::MouseButtonPress, QPoint(3, 3));
+    sendMouse(spin.UpButton(), QEvent::MouseButtonPress);
     clock.advance(450);
-    EXPECT_EQ(clicks, 1);
     spin.setEnabled(false);
     clock.advance(1000);
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(ups, std::vector<int>{400});
     EXPECT_FALSE(spin.UpButton()->IsDown());
-}
-
-TEST_F(SpinTest, HidingAHeldButtonStopsTheRepeat)
-{
-    ManualClock clock;
-    TCSpinButton spin;
-    spin.setTimerFactory(clock.factory());
-    spin.show();
-    int clicks = 0;
-    QObject::connect(&spin, &TCSpinButton::OnDownClick, &spin, [&](TCSpinButton*) { ++clicks; });
-    sendMouse(spin.DownButton(), QEvent::MouseButtonPress, QPoint(3, 3));
+    spin.setEnabled(true);
+    sendMouse(spin.DownButton(), QEvent::MouseButtonPress);
     spin.hide();
     clock.advance(1000);
-    EXPECT_EQ(clicks, 0);
+    EXPECT_TRUE(downs.empty());
 }
 
-TEST_F(SpinTest, PressingTheButtonFocusesTheEdit)
+TEST_F(HeldSpin, FailingRepeatedClickStopsTheTimer)
+{
+    QObject::connect(&spin, &TCSpinButton::OnUpClick, [] { throw std::runtime_error("step failed"); });
+    sendMouse(spin.UpButton(), QEvent::MouseButtonPress);
+    EXPECT_THROW(clock.advance(400), std::runtime_error);
+    EXPECT_FALSE(spin.UpButton()->repeatTimer()->isActive());
+}
+
+TEST(TCSpinButton, SizeRuleWidensAndOverlapsTheButtonsByOneRow)
+{
+    TCSpinButton spin;
+    spin.SetBounds(3, 4, 10, 25);
+    EXPECT_EQ(spin.geometry(), QRect(3, 4, 15, 25));
+    EXPECT_EQ(spin.UpButton()->geometry(), QRect(0, 0, 15, 12));
+    EXPECT_EQ(spin.DownButton()->geometry(), QRect(0, 11, 15, 14));
+    spin.show();
+    spin.resize(8, 30);
+    QApplication::processEvents();
+    EXPECT_EQ(spin.size(), QSize(15, 30));
+    EXPECT_EQ(spin.DownButton()->geometry(), QRect(0, 14, 15, 16));
+    for (int height : {4, 17, 26, 100}) {
+        const spin::SpinButtonLayout layout = spin::spinButtonLayout(QSize(20, height));
+        EXPECT_EQ(layout.downRect.bottom(), height - 1) << height;
+        EXPECT_EQ(layout.downRect.top(), layout.upRect.bottom()) << height;
+    }
+}
+
+TEST(TCSpinButton, ArrowKeysMoveTheFocusedButtonAndSpaceClicksIt)
+{
+    TCSpinButton spin;
+    spin.SetFocusBtn(spin.DownButton()); // without tab stop the focus stays on up
+    EXPECT_EQ(spin.FocusedButton(), spin.UpButton());
+    spin.SetTabStop(true);
+    spin.show();
+    QApplication::setActiveWindow(&spin);
+    spin.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spin.hasFocus(); }));
+    QSignalSpy ups(&spin, &TCSpinButton::OnUpClick);
+    QSignalSpy downs(&spin, &TCSpinButton::OnDownClick);
+    EXPECT_TRUE(spin.UpButton()->FocusRect());
+    QTest::keyClick(&spin, Qt::Key_Down);
+    EXPECT_EQ(spin.FocusedButton(), spin.DownButton());
+    EXPECT_FALSE(spin.UpButton()->FocusRect());
+    QTest::keyClick(&spin, Qt::Key_Space);
+    EXPECT_EQ(downs.count(), 2);
+    QTest::keyClick(&spin, Qt::Key_Up);
+    EXPECT_EQ(ups.count(), 1);
+    EXPECT_EQ(spin.FocusedButton(), spin.UpButton());
+}
+
+TEST(TCSpinEdit, ValueCases)
+{
+    struct Row { const char* name; std::int32_t min, max, increment; const char* text, *steps, *expected; };
+    const Row rows[] = {
+        {"7 + 5 stops at 10", 0, 10, 5, "7", "+", "10"},
+        {"at the maximum, down steps back", 0, 10, 5, "7", "++-", "5"},
+        {"equal bounds: no range", 0, 0, 1000, "0", "--", "-2000"},
+        {"abc reads as MinValue", 3, 20, 4, "abc", "", "3"},
+        {"abc steps from MinValue", 3, 20, 4, "abc", "+", "7"},
+        {"min > max: 1 + 1 rises to min", 5, 3, 1, "1", "+", "5"},
+        {"min > max: 9 + 1 falls to max", 5, 3, 1, "9", "+", "3"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TCSpinEdit edit;
+        edit.SetMinValue(r.min);
+        edit.SetMaxValue(r.max);
+        edit.SetIncrement(r.increment);
+        edit.setText(QString::fromLatin1(r.text));
+        if (!*r.steps)
+            edit.GetValue();
+        for (const char* s = r.steps; *s; ++s)
+            *s == '+' ? edit.UpClick(&edit) : edit.DownClick(&edit);
+        EXPECT_EQ(edit.text(), QString::fromLatin1(r.expected));
+    }
+    TCSpinEdit edit; // leaving the field writes the clamped value
+    edit.SetMaxValue(10);
+    edit.setText(QStringLiteral("50"));
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&edit, &out);
+    EXPECT_EQ(edit.text(), QStringLiteral("10"));
+}
+
+TEST(TCSpinEdit, KeysAndButtonsStepButBeepWhenReadOnly)
+{
+    TCSpinEdit edit;
+    edit.setText(QStringLiteral("4"));
+    edit.show();
+    QTest::keyClick(&edit, Qt::Key_Up);
+    QTest::keyClick(&edit, Qt::Key_Up);
+    QTest::mouseClick(edit.Button()->DownButton(), Qt::LeftButton);
+    EXPECT_EQ(edit.text(), QStringLiteral("5"));
+    edit.SetReadOnly(true);
+    QSignalSpy beeps(&edit, &TCSpinEdit::beeped);
+    edit.UpClick(&edit);
+    QTest::keyClick(&edit, Qt::Key_Down);
+    QTest::mouseClick(edit.Button()->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(beeps.count(), 3);
+    EXPECT_EQ(edit.text(), QStringLiteral("5"));
+}
+
+// Regression: pressing the spin button left the focus in another control.
+TEST(TCSpinEdit, PressingTheButtonFocusesTheEdit)
 {
     QWidget window;
     auto* other = new QLineEdit(&window);
@@ -198,165 +296,13 @@ TEST_F(SpinTest, PressingTheButtonFocusesTheEdit)
     QApplication::setActiveWindow(&window);
     other->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return other->hasFocus(); }));
-    sendMouse(edit->Button()->UpButton(), QEvent::MouseButtonPress, QPoint(3, 3));
+    sendMouse(edit->Button()->UpButton(), QEvent::MouseButtonPress);
     EXPECT_TRUE(edit->hasFocus());
-    sendMouse(edit->Button()->UpButton(), QEvent::MouseButtonRelease, QPoint(3, 3));
+    sendMouse(edit->Button()->UpButton(), QEvent::MouseButtonRelease);
     EXPECT_EQ(edit->text(), QStringLiteral("1"));
 }
 
-TEST_F(SpinTest, FailingRepeatedClickStopsTheTimer)
-{
-    ManualClock clock;
-    TTimerSpeedButton button;
-    button.setTimerFactory(clock.factory());
-    button.SetAllowTimer(true);
-    button.resize(20, 12);
-    button.show();
-    QObject::connect(&button, &TTimerSpeedButton::clicked, &button,
-                     [] { throw std::runtime_error("step failed"); });
-    sendMouse(&button, QEvent::MouseButtonPress, QPoint(5, 5));
-    EXPECT_THROW(clock.advance(400), std::runtime_error);
-    EXPECT_FALSE(button.repeatTimer()->isActive());
-}
-
-TEST_F(SpinTest, SizeRuleWidensAndSplitsTheButtons)
-{
-    TCSpinButton spin;
-    spin.SetBounds(3, 4, 10, 25);
-    EXPECT_EQ(spin.geometry(), QRect(3, 4, 15, 25));
-    EXPECT_EQ(spin.UpButton()->geometry(), QRect(0, 0, 15, 12));
-    EXPECT_EQ(spin.DownButton()->geometry(), QRect(0, 11, 15, 14));
-}
-
-TEST_F(SpinTest, ResizeOfAShownSpinButtonAppliesTheRule)
-{
-    TCSpinButton spin;
-    spin.show();
-    spin.resize(8, 30);
-    QApplication::processEvents();
-    EXPECT_EQ(spin.size(), QSize(15, 30));
-    EXPECT_EQ(spin.DownButton()->geometry(), QRect(0, 14, 15, 16));
-}
-
-TEST_F(SpinTest, ArrowKeysMoveTheFocusedButtonAndSpaceClicksIt)
-{
-    TCSpinButton spin;
-    spin.SetTabStop(true);
-    spin.show();
-    QApplication::setActiveWindow(&spin);
-    spin.setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return spin.hasFocus(); }));
-    QSignalSpy ups(&spin, &TCSpinButton::OnUpClick);
-    QSignalSpy downs(&spin, &TCSpinButton::OnDownClick);
-
-    EXPECT_TRUE(spin.UpButton()->FocusRect());
-    QTest::keyClick(&spin, Qt::Key_Down);
-    EXPECT_EQ(spin.FocusedButton(), spin.DownButton());
-    EXPECT_TRUE(spin.DownButton()->FocusRect());
-    EXPECT_FALSE(spin.UpButton()->FocusRect());
-    QTest::keyClick(&spin, Qt::Key_Space);
-    EXPECT_EQ(downs.count(), 2);
-    QTest::keyClick(&spin, Qt::Key_Up);
-    EXPECT_EQ(ups.count(), 1);
-    EXPECT_EQ(spin.FocusedButton(), spin.UpButton());
-}
-
-TEST_F(SpinTest, WithoutTabStopTheFocusedButtonStays)
-{
-    TCSpinButton spin;
-    spin.SetFocusBtn(spin.DownButton());
-    EXPECT_EQ(spin.FocusedButton(), spin.UpButton());
-}
-
-TEST_F(SpinTest, NullGlyphRestoresTheBuiltInOne)
-{
-    TCSpinButton spin;
-    const QImage builtIn = spin.UpGlyph();
-    QImage custom(5, 5, QImage::Format_RGB32);
-    custom.fill(Qt::red);
-    spin.SetUpGlyph(custom);
-    EXPECT_EQ(spin.UpGlyph(), custom);
-    spin.SetUpGlyph(QImage());
-    EXPECT_EQ(spin.UpGlyph(), builtIn);
-}
-
-TEST_F(SpinTest, UpClampsAtMaxAndDownStepsBack)
-{
-    TCSpinEdit edit;
-    edit.SetMinValue(0);
-    edit.SetMaxValue(10);
-    edit.SetIncrement(5);
-    edit.setText(QStringLiteral("7"));
-    edit.UpClick(&edit);
-    EXPECT_EQ(edit.text(), QStringLiteral("10"));
-    edit.UpClick(&edit);
-    EXPECT_EQ(edit.text(), QStringLiteral("10"));
-    edit.DownClick(&edit);
-    EXPECT_EQ(edit.text(), QStringLiteral("5"));
-}
-
-TEST_F(SpinTest, EqualBoundsLetStepsGoAnywhere)
-{
-    TCSpinEdit edit;
-    edit.SetIncrement(1000);
-    edit.DownClick(&edit);
-    edit.DownClick(&edit);
-    EXPECT_EQ(edit.GetValue(), -2000);
-}
-
-TEST_F(SpinTest, NonIntegerTextIsReplacedByMinValue)
-{
-    TCSpinEdit edit;
-    edit.SetMinValue(3);
-    edit.SetMaxValue(20);
-    edit.SetIncrement(4);
-    edit.setText(QStringLiteral("abc"));
-    EXPECT_EQ(edit.GetValue(), 3);
-    EXPECT_EQ(edit.text(), QStringLiteral("3"));
-    edit.setText(QStringLiteral("abc"));
-    edit.UpClick(&edit);
-    EXPECT_EQ(edit.text(), QStringLiteral("7"));
-}
-
-TEST_F(SpinTest, InvertedBoundsFollowTheLowerBoundFirst)
-{
-    TCSpinEdit edit;
-    edit.SetMinValue(5);
-    edit.SetMaxValue(3);
-    edit.SetValue(1);
-    EXPECT_EQ(edit.text(), QStringLiteral("5"));
-    edit.SetValue(4);
-    EXPECT_EQ(edit.text(), QStringLiteral("5"));
-    edit.SetValue(9);
-    EXPECT_EQ(edit.text(), QStringLiteral("3"));
-}
-
-TEST_F(SpinTest, ReadOnlyStepsBeepAndLeaveTheText)
-{
-    TCSpinEdit edit;
-    edit.setText(QStringLiteral("4"));
-    edit.SetReadOnly(true);
-    QSignalSpy beeps(&edit, &TCSpinEdit::beeped);
-    edit.UpClick(&edit);
-    QTest::keyClick(&edit, Qt::Key_Down);
-    QTest::mouseClick(edit.Button()->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(beeps.count(), 3);
-    EXPECT_EQ(edit.text(), QStringLiteral("4"));
-}
-
-TEST_F(SpinTest, ArrowKeysAndButtonsStep)
-{
-    TCSpinEdit edit;
-    edit.setText(QStringLiteral("4"));
-    QTest::keyClick(&edit, Qt::Key_Up);
-    QTest::keyClick(&edit, Qt::Key_Up);
-    EXPECT_EQ(edit.text(), QStringLiteral("6"));
-    edit.show();
-    QTest::mouseClick(edit.Button()->DownButton(), Qt::LeftButton);
-    EXPECT_EQ(edit.text(), QStringLiteral("5"));
-}
-
-TEST_F(SpinTest, TypingFilterRefusesLettersWithABeep)
+TEST(TCSpinEdit, TypingFilterFollowsTheEditorStateAndTheLocale)
 {
     TCSpinEdit edit;
     edit.clear();
@@ -364,78 +310,39 @@ TEST_F(SpinTest, TypingFilterRefusesLettersWithABeep)
     QTest::keyClicks(&edit, QStringLiteral("-1x2"));
     EXPECT_EQ(edit.text(), QStringLiteral("-12"));
     EXPECT_EQ(beeps.count(), 1);
-}
-
-TEST_F(SpinTest, DisabledEditorRefusesDigitsBackspaceAndPeriodButSteps)
-{
-    TCSpinEdit edit;
+    edit.setLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_TRUE(edit.IsValidChar(QLatin1Char(',')));
+    edit.setLocale(QLocale::c());
+    EXPECT_FALSE(edit.IsValidChar(QLatin1Char(',')));
+    // Regression: with the editor disabled digits, Delete and Backspace still edited.
     edit.SetEditorEnabled(false);
-    edit.setText(QStringLiteral("8"));
-    edit.end(false);
-    QSignalSpy beeps(&edit, &TCSpinEdit::beeped);
-    QTest::keyClick(&edit, Qt::Key_0);
-    QTest::keyClick(&edit, Qt::Key_1);
-    QTest::keyClick(&edit, Qt::Key_5);
-    QTest::keyClick(&edit, Qt::Key_Period);
-    QTest::keyClick(&edit, Qt::Key_Backspace);
-    QTest::keyClick(&edit, Qt::Key_Delete);
-    EXPECT_EQ(edit.text(), QStringLiteral("8"));
-    EXPECT_EQ(beeps.count(), 6);
+    for (Qt::Key key : {Qt::Key_0, Qt::Key_1, Qt::Key_5, Qt::Key_Period, Qt::Key_Backspace, Qt::Key_Delete})
+        QTest::keyClick(&edit, key);
+    EXPECT_EQ(edit.text(), QStringLiteral("-12"));
+    EXPECT_EQ(beeps.count(), 7);
     QTest::keyClick(&edit, Qt::Key_Up);
-    EXPECT_EQ(edit.text(), QStringLiteral("9"));
-}
-
-TEST_F(SpinTest, DisabledEditorIgnoresCutAndPaste)
-{
-    TCSpinEdit edit;
-    edit.setText(QStringLiteral("123"));
+    EXPECT_EQ(edit.text(), QStringLiteral("-11"));
+    // Regression: cut and paste changed a field whose editor is disabled.
     QApplication::clipboard()->setText(QStringLiteral("77"));
-    edit.SetEditorEnabled(false);
     edit.selectAll();
     edit.Cut();
-    EXPECT_EQ(edit.text(), QStringLiteral("123"));
     edit.Paste();
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(&edit, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(edit.text(), QStringLiteral("123"));
-
+    EXPECT_EQ(edit.text(), QStringLiteral("-11"));
     edit.SetEditorEnabled(true);
     edit.selectAll();
     edit.Paste();
     EXPECT_EQ(edit.text(), QStringLiteral("77"));
 }
 
-TEST_F(SpinTest, DecimalSeparatorFollowsTheLocale)
-{
-    TCSpinEdit edit;
-    edit.setLocale(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_TRUE(edit.IsValidChar(QLatin1Char(',')));
-    EXPECT_FALSE(edit.IsValidChar(QLatin1Char('a')));
-    edit.setLocale(QLocale::c());
-    EXPECT_FALSE(edit.IsValidChar(QLatin1Char(',')));
-}
-
-TEST_F(SpinTest, LeavingTheFieldWritesTheClampedValue)
-{
-    TCSpinEdit edit;
-    edit.SetMinValue(0);
-    edit.SetMaxValue(10);
-    edit.setText(QStringLiteral("50"));
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(&edit, &out);
-    EXPECT_EQ(edit.text(), QStringLiteral("10"));
-}
-
-TEST_F(SpinTest, TooLowHeightGrowsBackToTheMinimum)
+TEST(TCSpinEdit, TooLowHeightGrowsBackAndTheButtonSitsInsideTheFrame)
 {
     TCSpinEdit edit;
     edit.show();
     edit.resize(100, 5);
     QApplication::processEvents();
     EXPECT_EQ(edit.height(), edit.MinHeight());
-    const QRect button = edit.Button()->geometry();
-    EXPECT_EQ(button.right(), edit.width() - 2 - 2);
-    EXPECT_GE(button.width(), 15);
+    EXPECT_EQ(edit.Button()->geometry().right(), edit.width() - 4);
+    EXPECT_GE(edit.Button()->geometry().width(), 15);
 }
-
-} // namespace
