@@ -154,7 +154,7 @@ TEST_F(OutlineTest, BuildSubTreeDuplicatesAReadLevelAndStopsAtLinkLoops)
     EXPECT_FALSE(outline->LevelRead(outline->Children(gammaCopy).front()));
 }
 
-TEST_F(OutlineTest, SetDirectoryTakesTrailingSeparatorsEmptyPartsAndRelativePaths)
+TEST_F(OutlineTest, SetDirectoryTakesTrailingSeparatorsDoubleSlashesAndRelativePaths)
 {
     built();
     changes = 0;
