@@ -12,19 +12,17 @@ namespace quorvane::test {
 
 class ScratchFolder {
 public:
-    ScratchFolder()
+    ScratchFolder() : m_path((std::filesystem::temp_directory_path() / "quorvane-app-XXXXXX").string())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-app-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
+        if (::mkdtemp(m_path.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
     }
     ~ScratchFolder()
     {
+        namespace fs = std::filesystem;
         std::error_code ec;
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(m_path, ec);
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_path, ec);
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -38,8 +36,7 @@ private:
 
 inline void writeFile(const std::string& path, const std::string& content)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
 inline std::string readFile(const std::string& path)

@@ -13,81 +13,35 @@ namespace {
 // A name of its own per test and run, so parallel runs never meet.
 std::string uniqueName()
 {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string("QuorvaneTest_") + info->name() + "_" + std::to_string(::getpid());
+    return std::string("QuorvaneTest_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_"
+           + std::to_string(::getpid());
 }
 
-// A child process that takes the mutex, tells the parent, and then waits for
-// its end; returns the child's pid.
-pid_t holdInChild(const std::string& name)
-{
-    int ready[2];
-    if (::pipe(ready) != 0)
-        return -1;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(ready[0]);
-        auto mutex = MakeNamedMutex();
-        mutex->Create(name);
-        const char byte = 1;
-        if (::write(ready[1], &byte, 1) != 1)
-            ::_exit(2);
-        for (;;)
-            ::pause();
-    }
-    ::close(ready[1]);
-    char byte = 0;
-    const ssize_t got = ::read(ready[0], &byte, 1);
-    ::close(ready[0]);
-    return got == 1 ? child : -1;
-}
+bool held(const std::string& name) { return MakeNamedMutex()->OpenExisting(name); }
 
-TEST(NamedMutexTest, SecondInstanceSeesFirstAndNotAfterRelease)
+TEST(NamedMutexTest, SecondInstanceSeesFirstUntilReleaseOrDestruction)
 {
     const std::string name = uniqueName();
-    EXPECT_FALSE(MakeNamedMutex()->OpenExisting(name));
+    EXPECT_FALSE(held(name));
     auto first = MakeNamedMutex();
     first->Create(name);
-    EXPECT_TRUE(MakeNamedMutex()->OpenExisting(name));
-    // Looking must not take it: a second look sees it still held.
-    EXPECT_TRUE(MakeNamedMutex()->OpenExisting(name));
-    EXPECT_FALSE(MakeNamedMutex()->OpenExisting(name + "_other"));
+    EXPECT_TRUE(held(name));
+    EXPECT_TRUE(held(name)) << "looking must not take it";
+    EXPECT_FALSE(held(name + "_other"));
     first->Release();
-    EXPECT_FALSE(MakeNamedMutex()->OpenExisting(name));
+    EXPECT_FALSE(held(name));
+    first = MakeNamedMutex();
+    first->Create(name);
+    first.reset();
+    EXPECT_FALSE(held(name));
 }
 
-TEST(NamedMutexTest, DestroyingTheHolderReleases)
+TEST(NamedMutexTest, HeldByAnotherProcessUntilItCrashesThoughItsProgramRuns)
 {
     const std::string name = uniqueName();
-    {
-        auto holder = MakeNamedMutex();
-        holder->Create(name);
-        ASSERT_TRUE(MakeNamedMutex()->OpenExisting(name));
-    }
-    EXPECT_FALSE(MakeNamedMutex()->OpenExisting(name));
-}
-
-TEST(NamedMutexTest, HeldByAnotherProcessUntilItIsKilled)
-{
-    const std::string name = uniqueName();
-    const pid_t child = holdInChild(name);
-    ASSERT_GT(child, 0);
-    EXPECT_TRUE(MakeNamedMutex()->OpenExisting(name));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_FALSE(MakeNamedMutex()->OpenExisting(name));
-    auto next = MakeNamedMutex();
-    next->Create(name);
-    EXPECT_TRUE(MakeNamedMutex()->OpenExisting(name));
-}
-
-TEST(NamedMutexTest, ProgramStartedByACrashedHolderDoesNotKeepIt)
-{
-    const std::string name = uniqueName();
-    // The holder starts a long-running program (as the trading terminal is started)
-    // and then dies without releasing. The pipe's write end closes on exec, so
-    // end-of-file tells us that the holder is gone and the program has been exec'd.
+    // The holder takes the mutex, starts a long-running program (as the trading
+    // terminal is started) and waits. The pipe's write end closes on exec and in
+    // the holder, so end-of-file after the pid means the program has been exec'd.
     int report[2];
     ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
     const pid_t holder = ::fork();
@@ -101,20 +55,28 @@ TEST(NamedMutexTest, ProgramStartedByACrashedHolderDoesNotKeepIt)
         }
         if (::write(report[1], &program, sizeof program) != sizeof program)
             ::_exit(2);
-        ::_exit(0);
+        ::close(report[1]);
+        for (;;)
+            ::pause();
     }
-    ASSERT_GT(holder, 0);
     ::close(report[1]);
     pid_t program = -1;
-    ASSERT_EQ(::read(report[0], &program, sizeof program), static_cast<ssize_t>(sizeof program));
     char rest = 0;
-    EXPECT_EQ(::read(report[0], &rest, 1), 0);
+    const bool started = ::read(report[0], &program, sizeof program) == static_cast<ssize_t>(sizeof program)
+                         && ::read(report[0], &rest, 1) == 0;
     ::close(report[0]);
-    int status = 0;
-    ::waitpid(holder, &status, 0);
-    const bool stillHeld = MakeNamedMutex()->OpenExisting(name);
-    ::kill(program, SIGKILL);
-    EXPECT_FALSE(stillHeld);
+    const bool heldByHolder = held(name);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    const bool heldAfterCrash = held(name);
+    if (started)
+        ::kill(program, SIGKILL);
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(heldByHolder);
+    EXPECT_FALSE(heldAfterCrash) << "the program started by the holder must not keep it";
+    auto next = MakeNamedMutex();
+    next->Create(name);
+    EXPECT_TRUE(held(name));
 }
 
 } // namespace
