@@ -3,35 +3,14 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <sstream>
 #include <stdexcept>
 
 namespace quorvane::test {
-
-namespace {
-
-std::string lower(std::string text)
-{
-    for (char& c : text)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
-}
-
-void writeAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        done += static_cast<size_t>(n);
-    }
-}
-
-} // namespace
 
 std::string HttpRequest::header(const std::string& name) const
 {
@@ -41,47 +20,49 @@ std::string HttpRequest::header(const std::string& name) const
 
 int HttpRequest::headerIndex(const std::string& name) const
 {
-    for (size_t i = 0; i < headers.size(); ++i) {
-        if (lower(headers[i].first) == lower(name))
+    for (size_t i = 0; i < headers.size(); ++i)
+        if (::strcasecmp(headers[i].first.c_str(), name.c_str()) == 0)
             return static_cast<int>(i);
-    }
     return -1;
 }
 
 HttpReply httpReply(int status, const std::string& reason, const std::string& body, const std::string& contentType)
 {
-    HttpReply reply;
-    reply.raw = "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Type: " + contentType
-        + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-    return reply;
+    return {"HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Type: " + contentType
+            + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body};
 }
 
 LoopbackServer::LoopbackServer(Responder responder) : m_responder(std::move(responder))
 {
     m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (m_listen < 0 || ::pipe(m_wake) != 0)
-        throw std::runtime_error("loopback server: no socket");
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
     socklen_t length = sizeof address;
-    if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+    if (m_listen < 0 || ::pipe(m_wake) != 0
+        || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
         || ::listen(m_listen, 8) != 0
         || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error("loopback server: cannot listen");
     m_port = ntohs(address.sin_port);
-    m_thread = std::thread([this] { run(); });
+    m_thread = std::thread([this] {
+        while (waitReadable(m_listen)) {
+            const int connection = ::accept(m_listen, nullptr, nullptr);
+            if (connection >= 0) {
+                ++m_accepted;
+                serve(connection);
+                ::close(connection);
+            }
+        }
+    });
 }
 
 LoopbackServer::~LoopbackServer()
 {
-    const char stop = 's';
-    (void)!::write(m_wake[1], &stop, 1);
+    (void)!::write(m_wake[1], "s", 1);
     m_thread.join();
-    ::close(m_listen);
-    ::close(m_wake[0]);
-    ::close(m_wake[1]);
+    for (const int fd : {m_listen, m_wake[0], m_wake[1]})
+        ::close(fd);
 }
 
 std::string LoopbackServer::url(const std::string& path) const
@@ -104,79 +85,57 @@ bool LoopbackServer::waitReadable(int fd) const
     return (fds[1].revents & POLLIN) == 0;
 }
 
-void LoopbackServer::run()
-{
-    while (waitReadable(m_listen)) {
-        const int connection = ::accept(m_listen, nullptr, nullptr);
-        if (connection < 0)
-            continue;
-        ++m_accepted;
-        serve(connection);
-        ::close(connection);
-    }
-}
-
 void LoopbackServer::serve(int connection)
 {
     std::string buffer;
-    char chunk[65536];
     const auto fill = [&] {
-        if (!waitReadable(connection))
-            return false;
-        const ssize_t n = ::recv(connection, chunk, sizeof chunk, 0);
-        if (n <= 0)
-            return false;
-        buffer.append(chunk, static_cast<size_t>(n));
-        return true;
+        char chunk[65536];
+        const ssize_t n = waitReadable(connection) ? ::recv(connection, chunk, sizeof chunk, 0) : 0;
+        if (n > 0)
+            buffer.append(chunk, static_cast<size_t>(n));
+        return n > 0;
     };
     for (;;) {
         size_t end;
-        while ((end = buffer.find("\r\n\r\n")) == std::string::npos) {
+        while ((end = buffer.find("\r\n\r\n")) == std::string::npos)
             if (!fill())
                 return;
-        }
         HttpRequest request;
-        const std::string head = buffer.substr(0, end);
-        size_t lineEnd = head.find("\r\n");
-        const std::string requestLine = head.substr(0, lineEnd);
-        request.method = requestLine.substr(0, requestLine.find(' '));
-        const size_t targetAt = requestLine.find(' ') + 1;
-        request.target = requestLine.substr(targetAt, requestLine.find(' ', targetAt) - targetAt);
-        while (lineEnd != std::string::npos && lineEnd < head.size()) {
-            const size_t next = head.find("\r\n", lineEnd + 2);
-            const std::string line = head.substr(lineEnd + 2, next == std::string::npos ? std::string::npos : next - lineEnd - 2);
+        std::istringstream head(buffer.substr(0, end + 2));
+        std::string line;
+        std::getline(head, line);
+        std::istringstream(line) >> request.method >> request.target;
+        while (std::getline(head, line)) {
             const size_t colon = line.find(':');
-            if (colon != std::string::npos) {
-                std::string value = line.substr(colon + 1);
-                value.erase(0, value.find_first_not_of(' '));
-                request.headers.emplace_back(line.substr(0, colon), value);
-            }
-            lineEnd = next;
+            const size_t value = line.find_first_not_of(' ', colon + 1);
+            if (colon != std::string::npos)
+                request.headers.emplace_back(line.substr(0, colon), line.substr(value, line.size() - 1 - value));
         }
         const std::string length = request.header("Content-Length");
         const size_t bodyLength = length.empty() ? 0 : std::stoul(length);
         buffer.erase(0, end + 4);
-        while (buffer.size() < bodyLength) {
+        while (buffer.size() < bodyLength)
             if (!fill())
                 return;
-        }
         request.body = buffer.substr(0, bodyLength);
         buffer.erase(0, bodyLength);
 
-        int index = 0;
-        {
-            std::lock_guard lock(m_lock);
-            m_requests.push_back(request);
-            index = static_cast<int>(m_requests.size()) - 1;
-        }
+        std::unique_lock lock(m_lock);
+        m_requests.push_back(request);
+        const int index = static_cast<int>(m_requests.size()) - 1;
+        lock.unlock();
         const HttpReply reply = m_responder(request, index);
-        if (reply.silent) {
-            // Hold the connection until the client gives up or we stop.
+        if (reply.silent) { // hold the connection until the client gives up or we stop
             while (fill()) {
             }
             return;
         }
-        writeAll(connection, reply.raw);
+        for (size_t done = 0; done < reply.raw.size();) {
+            const ssize_t n = ::send(connection, reply.raw.data() + done, reply.raw.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            done += static_cast<size_t>(n);
+        }
         if (reply.close)
             return;
     }

@@ -13,8 +13,7 @@
 namespace quorvane::test {
 
 struct HttpRequest {
-    std::string method;
-    std::string target;
+    std::string method, target;
     std::vector<std::pair<std::string, std::string>> headers; ///< in the order sent
     std::string body;
 
@@ -49,14 +48,11 @@ public:
     std::vector<HttpRequest> requests() const;
 
 private:
-    void run();
     void serve(int connection);
     bool waitReadable(int fd) const;
 
     Responder m_responder;
-    int m_listen = -1;
-    int m_wake[2] = {-1, -1};
-    int m_port = 0;
+    int m_listen = -1, m_port = 0, m_wake[2] = {-1, -1};
     std::atomic<int> m_accepted{0};
     mutable std::mutex m_lock;
     std::vector<HttpRequest> m_requests;

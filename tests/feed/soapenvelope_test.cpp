@@ -1,199 +1,120 @@
 // The envelope bytes of a call and the decoding of canned response bodies.
 
-#include "exceptions.h"
+#include "feedtest.h"
 #include "soapenvelope.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 using namespace quorvane;
+using namespace quorvane::test;
+using namespace ::testing;
 
-namespace {
-
-std::string fixture(const std::string& name)
+TEST(SignalRequest, IsByteExactWithArgumentsWrittenAndEscaped)
 {
-    std::ifstream in(std::string(QUORVANE_TEST_DATA) + "/soap/" + name, std::ios::binary);
-    EXPECT_TRUE(in) << "missing fixture " << name;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-    "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-    "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
-    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-    "xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\">"
-    "<SOAP-ENV:Body SOAP-ENV:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">"
-    "<NS1:Signal xmlns:NS1=\"urn:HelloWorld\">";
-const std::string kTail = "</NS1:Signal></SOAP-ENV:Body></SOAP-ENV:Envelope>";
-
-std::string request(const std::string& format, const std::string& fuck)
-{
-    return kHead + "<format xsi:type=\"xsd:int\">" + format + "</format><fuck xsi:type=\"xsd:string\">" + fuck
-        + "</fuck>" + kTail;
-}
-
-} // namespace
-
-// ---------------------------------------------------------------- request
-
-TEST(SignalRequest, PollCallIsByteExact)
-{
-    EXPECT_EQ(BuildSignalRequest("urn:HelloWorld", 0, ""), request("0", ""));
-}
-
-TEST(SignalRequest, ArgumentsAreWrittenAndEscaped)
-{
+    const auto request = [](const std::string& format, const std::string& fuck) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+               "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+               "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+               "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+               "xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\">"
+               "<SOAP-ENV:Body SOAP-ENV:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">"
+               "<NS1:Signal xmlns:NS1=\"urn:HelloWorld\"><format xsi:type=\"xsd:int\">"
+            + format + "</format><fuck xsi:type=\"xsd:string\">" + fuck
+            + "</fuck></NS1:Signal></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+    };
     struct Row {
         const char* name;
         int format;
-        std::string fuck;
-        std::string format_text;
-        std::string fuck_text;
+        std::string fuck, formatText, fuckText;
     };
     const Row rows[] = {
+        {"poll_call", 0, "", "0", ""},
         {"negative_format", -42, "", "-42", ""},
         {"smallest_int", -2147483647 - 1, "", "-2147483648", ""},
-        {"ampersand_and_less_than", 7, "a&b<c>d", "7", "a&amp;b&lt;c&gt;d"},
-        {"quotes_stay_plain_in_text", 1, "say \"hi\" 'x'", "1", "say \"hi\" 'x'"},
+        {"markup_escaped_quotes_plain", 7, "a&b<c>d\"'", "7", "a&amp;b&lt;c&gt;d\"'"},
         {"utf8_passes_through", 1, "caf\xC3\xA9 \xE2\x82\xAC", "1", "caf\xC3\xA9 \xE2\x82\xAC"},
         {"carriage_return_survives_normalisation", 1, "a\r\nb", "1", "a&#13;\nb"},
-        {"invalid_utf8_is_replaced", 1, "x\xFFy", "1", "x\xEF\xBF\xBDy"},
-        {"truncated_sequence_is_replaced", 1, "x\xC3", "1", "x\xEF\xBF\xBD"},
-        {"control_character_is_replaced", 1, std::string("a\x01z"), "1", "a\xEF\xBF\xBDz"},
-        {"nul_is_replaced", 1, std::string("a\0z", 3), "1", "a\xEF\xBF\xBDz"},
+        {"invalid_utf8_control_and_nul_replaced", 1, std::string("x\xFFy\x01z\0", 6), "1",
+         "x\xEF\xBF\xBDy\xEF\xBF\xBDz\xEF\xBF\xBD"},
+        {"truncated_sequence_replaced", 1, "x\xC3", "1", "x\xEF\xBF\xBD"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(BuildSignalRequest("urn:HelloWorld", row.format, row.fuck), request(row.format_text, row.fuck_text));
+        EXPECT_EQ(BuildSignalRequest("urn:HelloWorld", row.format, row.fuck), request(row.formatText, row.fuckText));
     }
 }
-
-TEST(SignalRequest, EveryRequestIsWellFormedAndDecodableByOurOwnParser)
-{
-    // A request is itself an envelope whose single body child holds two
-    // children, neither named Result/Return: our decoder must refuse it with
-    // the result-element message, which proves it parsed.
-    const std::string bytes = BuildSignalRequest("urn:HelloWorld", 5, "<&>\xFF");
-    try {
-        DecodeSignalResponse(bytes);
-        FAIL() << "decoded a request as a response";
-    } catch (const ESOAPDomConvertError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("SOAP Response Packet: result element expected", 0), 0u) << e.what();
-    }
-}
-
-// ---------------------------------------------------------------- decoder
 
 namespace {
-
-enum class Kind { Text, Parse, Convert, List, Fault, TextNode, Plain };
 
 struct DecodeRow {
     const char* name;
     const char* file;
-    Kind kind;
-    std::string expected; // reply text or message
+    std::string expected; // outcome(): "= text" or "<kind>: <message>"
 };
 
-const char* kindName(Kind kind)
-{
-    switch (kind) {
-    case Kind::Text: return "text";
-    case Kind::Parse: return "EDOMParseError";
-    case Kind::Convert: return "ESOAPDomConvertError";
-    case Kind::List: return "EListError";
-    case Kind::Fault: return "ERemotableException";
-    case Kind::TextNode: return "EXMLDocError";
-    case Kind::Plain: return "Exception";
-    }
-    return "?";
-}
+const std::string kNoResult = "ESOAPDomConvertError: SOAP Response Packet: result element expected, received ";
+const std::string kNotEnvelope =
+    "ESOAPDomConvertError: DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, ";
+const std::string kInvalid = "ESOAPDomConvertError: Invalid SOAP request";
+const std::string kNotOneTextNode = "EXMLDocError: Element does not contain a single text node";
 
-Kind kindOf(const Exception& e)
-{
-    if (dynamic_cast<const EDOMParseError*>(&e)) return Kind::Parse;
-    if (dynamic_cast<const ESOAPDomConvertError*>(&e)) return Kind::Convert;
-    if (dynamic_cast<const EListError*>(&e)) return Kind::List;
-    if (dynamic_cast<const ERemotableException*>(&e)) return Kind::Fault;
-    if (dynamic_cast<const EXMLDocError*>(&e)) return Kind::TextNode;
-    return Kind::Plain;
-}
+const DecodeRow kCannedResponses[] = {
+    {"records_from_php_style_reply", "return_php.xml",
+     "= (Symbol:EURUSD,Price:1.08423,Time:2026-12-08 10:15:00,Signal:0.4213)"
+     "(Symbol:GBPUSD,Price:1.26710,Time:2026-12-08 10:15:00,Signal:-0.1250)"},
+    {"indented_envelope_skips_white_space", "return_indented.xml", "= (Symbol:EURUSD,Price:1.1,Time:t,Signal:0.1)"},
+    {"single_child_of_any_name", "return_any_name.xml", "= abc"},
+    {"second_child_named_RETURN", "return_second_upper.xml", "= yes"},
+    {"first_name_match_wins", "return_result_first_match.xml", "= one"},
+    {"two_children_no_match", "return_none_matching.xml",
+     kNoResult + "\"<ns1:SignalResponse><a>1</a><b>2</b></ns1:SignalResponse>\""},
+    {"nested_markup_as_text", "return_nested_markup.xml", "= lead<b>bold</b><i/>tail"},
+    {"empty_return", "return_empty.xml", "= "},
+    {"cdata_keeps_its_markup", "return_cdata.xml", "= <![CDATA[(Symbol:<x>)]]>"},
+    {"entity_references_resolved", "return_amp.xml", "= A&B <c> A"},
+    {"declared_latin1_becomes_utf8", "return_latin1.xml", "= caf\xC3\xA9"},
+    {"href_into_response", "return_href_response.xml", "= from response"},
+    {"href_into_body", "return_href_body.xml", "= from body"},
+    {"href_into_envelope", "return_href_envelope.xml", "= from envelope"},
+    {"href_to_nothing_fails_cleanly", "return_href_dangling.xml",
+     kNoResult + "\"<ns1:SignalResponse><return href=\"#nowhere\"/></ns1:SignalResponse>\""},
+    {"header_only_is_empty_reply", "header_only.xml", "= "},
+    {"must_understand_header", "header_must_understand.xml",
+     "Exception: Soap header Session with attribute 'mustUnderstand' set to true was not handled"},
+    {"ignorable_header", "header_may_ignore.xml", "= ok"},
+    {"second_header", "header_twice.xml", kInvalid},
+    {"second_body", "body_twice.xml", kInvalid},
+    {"envelope_without_children", "envelope_empty.xml", kInvalid},
+    {"body_without_children", "body_empty.xml", "EListError: List index out of bounds (0)"},
+    {"comment_shifts_response_position", "comment_before_body.xml", "= second child"},
+    {"soap12_envelope", "envelope_wrong_ns.xml", kNotEnvelope + "http://www.w3.org/2003/05/soap-envelope:Envelope found"},
+    {"xhtml_page", "xhtml_page.xml", kNotEnvelope + "http://www.w3.org/1999/xhtml:html found"},
+    {"fault", "fault.xml", "ERemotableException: No signal today"},
+    {"fault_last_faultstring_counts", "fault_twice.xml", "ERemotableException: last"},
+    {"fault_without_faultstring", "fault_without_string.xml", "ERemotableException: "},
+    {"fault_with_empty_faultstring", "fault_empty_string.xml", "ERemotableException: "},
+    {"fault_cdata_faultstring", "fault_cdata.xml", kNotOneTextNode},
+    {"fault_nested_faultcode", "fault_nested_code.xml", kNotOneTextNode},
+    // Hostile input: nothing external is read; a declared entity stays a reference.
+    {"external_entity_etc_passwd_unread", "xxe_file.xml", "= [&xxe;]"},
+    {"parameter_entity_unread", "xxe_parameter.xml", "= x"},
+    {"external_dtd_on_closed_port_unfetched", "external_dtd.xml", "= plain"},
+};
 
-const std::string kRecords =
-    "(Symbol:EURUSD,Price:1.08423,Time:2026-12-08 10:15:00,Signal:0.4213)"
-    "(Symbol:GBPUSD,Price:1.26710,Time:2026-12-08 10:15:00,Signal:-0.1250)";
-
-class Decode : public ::testing::TestWithParam<DecodeRow> {};
+class Decode : public TestWithParam<DecodeRow> {};
 
 } // namespace
 
 TEST_P(Decode, GivesTextOrExactMessage)
 {
-    const DecodeRow& row = GetParam();
-    try {
-        const std::string text = DecodeSignalResponse(fixture(row.file));
-        EXPECT_EQ(row.kind, Kind::Text) << "expected " << kindName(row.kind) << ", got text: " << text;
-        EXPECT_EQ(text, row.expected);
-    } catch (const Exception& e) {
-        EXPECT_EQ(kindName(kindOf(e)), std::string(kindName(row.kind))) << e.what();
-        EXPECT_EQ(e.what(), row.expected);
-    }
+    EXPECT_EQ(outcome([] { return DecodeSignalResponse(fixture(GetParam().file)); }), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CannedResponses, Decode,
-    ::testing::Values(
-        DecodeRow{"records_from_php_style_reply", "return_php.xml", Kind::Text, kRecords},
-        DecodeRow{"indented_envelope_skips_white_space", "return_indented.xml", Kind::Text,
-                  "(Symbol:EURUSD,Price:1.1,Time:t,Signal:0.1)"},
-        DecodeRow{"single_child_of_any_name", "return_any_name.xml", Kind::Text, "abc"},
-        DecodeRow{"second_child_named_RETURN", "return_second_upper.xml", Kind::Text, "yes"},
-        DecodeRow{"first_name_match_wins", "return_result_first_match.xml", Kind::Text, "one"},
-        DecodeRow{"two_children_no_match", "return_none_matching.xml", Kind::Convert,
-                  "SOAP Response Packet: result element expected, received "
-                  "\"<ns1:SignalResponse><a>1</a><b>2</b></ns1:SignalResponse>\""},
-        DecodeRow{"nested_markup_as_text", "return_nested_markup.xml", Kind::Text, "lead<b>bold</b><i/>tail"},
-        DecodeRow{"empty_return", "return_empty.xml", Kind::Text, ""},
-        DecodeRow{"cdata_keeps_its_markup", "return_cdata.xml", Kind::Text, "<![CDATA[(Symbol:<x>)]]>"},
-        DecodeRow{"entity_references_resolved", "return_amp.xml", Kind::Text, "A&B <c> A"},
-        DecodeRow{"declared_latin1_becomes_utf8", "return_latin1.xml", Kind::Text, "caf\xC3\xA9"},
-        DecodeRow{"href_into_response", "return_href_response.xml", Kind::Text, "from response"},
-        DecodeRow{"href_into_body", "return_href_body.xml", Kind::Text, "from body"},
-        DecodeRow{"href_into_envelope", "return_href_envelope.xml", Kind::Text, "from envelope"},
-        DecodeRow{"href_to_nothing_fails_cleanly", "return_href_dangling.xml", Kind::Convert,
-                  "SOAP Response Packet: result element expected, received "
-                  "\"<ns1:SignalResponse><return href=\"#nowhere\"/></ns1:SignalResponse>\""},
-        DecodeRow{"header_only_is_empty_reply", "header_only.xml", Kind::Text, ""},
-        DecodeRow{"must_understand_header", "header_must_understand.xml", Kind::Plain,
-                  "Soap header Session with attribute 'mustUnderstand' set to true was not handled"},
-        DecodeRow{"ignorable_header", "header_may_ignore.xml", Kind::Text, "ok"},
-        DecodeRow{"second_header", "header_twice.xml", Kind::Convert, "Invalid SOAP request"},
-        DecodeRow{"second_body", "body_twice.xml", Kind::Convert, "Invalid SOAP request"},
-        DecodeRow{"envelope_without_children", "envelope_empty.xml", Kind::Convert, "Invalid SOAP request"},
-        DecodeRow{"body_without_children", "body_empty.xml", Kind::List, "List index out of bounds (0)"},
-        DecodeRow{"comment_shifts_response_position", "comment_before_body.xml", Kind::Text, "second child"},
-        DecodeRow{"soap12_envelope", "envelope_wrong_ns.xml", Kind::Convert,
-                  "DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, "
-                  "http://www.w3.org/2003/05/soap-envelope:Envelope found"},
-        DecodeRow{"xhtml_page", "xhtml_page.xml", Kind::Convert,
-                  "DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, "
-                  "http://www.w3.org/1999/xhtml:html found"},
-        DecodeRow{"fault", "fault.xml", Kind::Fault, "No signal today"},
-        DecodeRow{"fault_last_faultstring_counts", "fault_twice.xml", Kind::Fault, "last"},
-        DecodeRow{"fault_without_faultstring", "fault_without_string.xml", Kind::Fault, ""},
-        DecodeRow{"fault_with_empty_faultstring", "fault_empty_string.xml", Kind::Fault, ""},
-        DecodeRow{"fault_cdata_faultstring", "fault_cdata.xml", Kind::TextNode,
-                  "Element does not contain a single text node"},
-        DecodeRow{"fault_nested_faultcode", "fault_nested_code.xml", Kind::TextNode,
-                  "Element does not contain a single text node"}),
-    [](const ::testing::TestParamInfo<DecodeRow>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CannedResponses, Decode, ValuesIn(kCannedResponses),
+                         [](const TestParamInfo<DecodeRow>& info) { return std::string(info.param.name); });
 
 TEST(DecodeFault, CarriesCodeActorAndDetail)
 {
@@ -201,9 +122,8 @@ TEST(DecodeFault, CarriesCodeActorAndDetail)
         DecodeSignalResponse(fixture("fault.xml"));
         FAIL() << "no fault raised";
     } catch (const ERemotableException& e) {
-        EXPECT_EQ(e.FaultCode(), "SOAP-ENV:Server");
-        EXPECT_EQ(e.FaultActor(), "urn:feed");
-        EXPECT_EQ(e.FaultDetail(), "<detail><reason code=\"7\">closed</reason></detail>");
+        EXPECT_EQ(e.FaultCode() + " | " + e.FaultActor() + " | " + e.FaultDetail(),
+                  "SOAP-ENV:Server | urn:feed | <detail><reason code=\"7\">closed</reason></detail>");
     }
 }
 
@@ -221,82 +141,23 @@ TEST(DecodeParseError, ThreeLinesWithReasonLineAndSource)
         {"plain_text", "Service Unavailable", 1, "Service Unavailable"},
         {"truncated_envelope", "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"x\">\r\n<a>", 3, "<a>"},
         {"source_cut_to_40_characters", "<r>\n<" + std::string(60, 'x') + " =>", 2, "<" + std::string(39, 'x')},
-        {"source_cut_counts_characters_not_bytes",
-         "<r>\n<\xC3\xA9" + std::string(50, 'y') + " =", 2, "<\xC3\xA9" + std::string(38, 'y')},
+        {"source_cut_counts_characters_not_bytes", "<r>\n<\xC3\xA9" + std::string(50, 'y') + " =", 2,
+         "<\xC3\xA9" + std::string(38, 'y')},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        try {
-            DecodeSignalResponse(row.body);
-            ADD_FAILURE() << "parsed";
-        } catch (const EDOMParseError& e) {
-            const std::string message = e.what();
-            const std::string tail = "\r\nLine: " + std::to_string(row.line) + "\r\n" + row.source;
-            ASSERT_GT(message.size(), tail.size()) << message;
-            EXPECT_EQ(message.substr(message.size() - tail.size()), tail) << message;
-            const std::string reason = message.substr(0, message.size() - tail.size());
-            EXPECT_FALSE(reason.empty());
-            EXPECT_EQ(reason.find('\n'), std::string::npos) << "reason spans lines: " << reason;
-        }
+        const std::string message = outcome([&] { return DecodeSignalResponse(row.body); });
+        const std::string tail = "\r\nLine: " + std::to_string(row.line) + "\r\n" + row.source;
+        EXPECT_THAT(message, AllOf(StartsWith("EDOMParseError: "), EndsWith(tail)));
+        EXPECT_GT(message.size(), tail.size() + 16) << "no reason";
+        EXPECT_EQ(message.find('\n'), message.size() - tail.size() + 1) << "the reason spans lines";
     }
-}
-
-TEST(DecodeHostileInput, ExternalEntitiesAreNeverRead)
-{
-    // Whatever the outcome, the contents of the file must not appear.
-    for (const char* file : {"xxe_file.xml", "xxe_parameter.xml", "external_dtd.xml"}) {
-        SCOPED_TRACE(file);
-        std::string outcome;
-        try {
-            outcome = DecodeSignalResponse(fixture(file));
-        } catch (const Exception& e) {
-            outcome = e.what();
-        }
-        EXPECT_EQ(outcome.find("root:"), std::string::npos) << outcome;
-    }
-}
-
-TEST(DecodeHostileInput, ExternalReferencesStayUnresolved)
-{
-    // The entity stays a reference in the serialised value; the DTD
-    // location points at a closed port, so fetching it would fail the call.
-    EXPECT_EQ(DecodeSignalResponse(fixture("xxe_file.xml")), "[&xxe;]");
-    EXPECT_EQ(DecodeSignalResponse(fixture("xxe_parameter.xml")), "x");
-    EXPECT_EQ(DecodeSignalResponse(fixture("external_dtd.xml")), "plain");
 }
 
 TEST(DecodeHostileInput, EntityBombIsRefusedQuickly)
 {
+    // Expanded, the bomb is 3 GB of "lol"; libxml2's default limits stop it.
     const auto start = std::chrono::steady_clock::now();
-    // Expanded, the bomb is 3 GB of "lol"; libxml2's amplification limit must
-    // stop it as a parse error.
     EXPECT_THROW(DecodeSignalResponse(fixture("entity_bomb.xml")), EDOMParseError);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-}
-
-TEST(DecodeResponse, ReturnNamesAreSplitAtAllSeparators)
-{
-    const std::string body = fixture("return_none_matching.xml");
-    EXPECT_EQ(DecodeSignalResponse(body, "x,y/B:z"), "2");
-    EXPECT_EQ(DecodeSignalResponse(body, ";;A"), "1");
-}
-
-TEST(DecodeResponse, RepeatedDecodesAreIndependent)
-{
-    // Nothing carries over from one response to the next, failures included.
-    const std::string good = fixture("return_any_name.xml");
-    EXPECT_THROW(DecodeSignalResponse("<broken"), EDOMParseError);
-    EXPECT_EQ(DecodeSignalResponse(good), "abc");
-    EXPECT_THROW(DecodeSignalResponse(fixture("fault.xml")), ERemotableException);
-    EXPECT_EQ(DecodeSignalResponse(good), "abc");
-}
-
-TEST(DecodeResponse, ReplyCapturedFromPhpSoapServer)
-{
-    const std::string body = fixture("php_soapserver_reply.xml");
-    const std::string open = "<return xsi:type=\"xsd:string\">";
-    const size_t from = body.find(open) + open.size();
-    const std::string expected = body.substr(from, body.find("</return>") - from);
-    ASSERT_EQ(expected.rfind("(Symbol:EURUSD,", 0), 0u);
-    EXPECT_EQ(DecodeSignalResponse(body), expected);
 }
