@@ -208,6 +208,22 @@ TEST_F(WindowTest, FailedOrBadFirstPollSetsTheStatusAndLogsMessageAndReply)
     }
 }
 
+TEST_F(WindowTest, UnwritableErrorLogAtTheFirstPollIsReportedAndPollingGoesOn)
+{
+    // A folder where the log should be: the failed first poll cannot log, the
+    // error leaves FormCreate before the poll interval is set, and the timer
+    // keeps the layout's pace instead of stopping for good.
+    std::filesystem::create_directory(dir / "error_log.txt");
+    fake.fallback = "!Connection refused";
+    open();
+    ASSERT_EQ(fake.reports.size(), 1u);
+    EXPECT_EQ(fake.reports[0], "Cannot open file " + (dir / "error_log.txt"));
+    auto* timer = form->findChild<QTimer*>("Timer1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 6000);
+}
+
 TEST_F(WindowTest, SelectorFollowsTheUsersPickAndSurvivesFailedAndEmptyPolls)
 {
     writeFile(ini(), "[Form]\nsymbel=2\nMaxS=50\n");
