@@ -378,15 +378,20 @@ TEST_F(TrayIcon, MenuPopsUpAndGoneComponentsAreForgotten)
 
 TEST_F(TrayIcon, MinimisingSendsWindowToTrayAndDoubleClickBringsItBackMaximised)
 {
-    RecordingTrayIcon icon(log, &window);
-    icon.passOn = true;
-    icon.SetVisible(true);
-    window.setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
-    EXPECT_FALSE(window.isVisible());
-    icon.Mouse(WM_LBUTTONDBLCLK);
+    {
+        RecordingTrayIcon icon(log, &window);
+        icon.passOn = true;
+        icon.SetVisible(true);
+        window.setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+        EXPECT_FALSE(window.isVisible());
+        icon.Mouse(WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(window.windowState(), Qt::WindowMaximized);
+        EXPECT_EQ(icon.calls, "OnMinimize DoDblClick Restore OnRestore OnDblClick");
+    }
+    EXPECT_FALSE(log.present) << "destruction removes the icon";
+    window.setWindowState(Qt::WindowMinimized); // and the hook: nothing calls into the gone component
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.windowState(), Qt::WindowMaximized);
-    EXPECT_EQ(icon.calls, "OnMinimize DoDblClick Restore OnRestore OnDblClick");
 }
 
 TEST_F(TrayIcon, WindowKeepsTaskBarEntryWithoutNotificationAreaOrIcon)
@@ -406,17 +411,6 @@ TEST_F(TrayIcon, WindowKeepsTaskBarEntryWithoutNotificationAreaOrIcon)
     window.setWindowState(Qt::WindowNoState);
     window.setWindowState(Qt::WindowMinimized); // removed, so the hook is gone too
     EXPECT_EQ(icon.calls, "OnMinimize Restore OnMinimize");
-}
-
-TEST_F(TrayIcon, DestructionRemovesIconAndHook)
-{
-    {
-        RecordingTrayIcon icon(log, &window);
-        icon.SetVisible(true);
-    }
-    EXPECT_FALSE(log.present);
-    window.setWindowState(Qt::WindowMinimized); // nothing calls into the gone component
-    EXPECT_TRUE(window.isVisible());
 }
 
 } // namespace
