@@ -1,7 +1,7 @@
 #include "inifile.h"
 
 #include "exceptions.h"
-#include "scratch.h"
+#include "scratchfolder.h"
 
 #include <gtest/gtest.h>
 

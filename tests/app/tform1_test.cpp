@@ -2,7 +2,7 @@
 // display, bridge handlers, link labels, a real SOAP endpoint on loopback,
 // and the window's small helpers.
 
-#include "scratch.h"
+#include "scratchfolder.h"
 
 #include "alarmlog.h"
 #include "errorlog.h"

@@ -4,7 +4,7 @@
 
 #include "qtplatform.h"
 
-#include "tempdir.h"
+#include "scratchfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +20,7 @@ namespace quorvane {
 namespace {
 
 using namespace test;
+namespace fs = std::filesystem;
 
 TEST(ResolveSoundFileTest, LooksInCurrentDirectoryBeforeProgramFolder)
 {
@@ -33,7 +34,7 @@ TEST(ResolveSoundFileTest, LooksInCurrentDirectoryBeforeProgramFolder)
                 {"FolderNamedLikeSoundIsSkipped", "folder", true, "program"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        TempDir dir;
+        ScratchFolder dir;
         fs::create_directories(dir / "current");
         fs::create_directories(dir / "program");
         if (std::string(row.current) == "folder")
@@ -61,7 +62,7 @@ protected:
 
     inline static std::unique_ptr<QApplication> s_app;
     QString m_previousDir = QDir::currentPath();
-    TempDir m_dir;
+    ScratchFolder m_dir;
 };
 
 TEST_F(QtPlatformTest, SoundPlayerPlaysOpenWavFromCurrentDirectoryElseDefaultSound)

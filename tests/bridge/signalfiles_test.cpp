@@ -4,7 +4,7 @@
 #include "signalfiles.h"
 
 #include "exceptions.h"
-#include "tempdir.h"
+#include "scratchfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,8 @@ namespace quorvane {
 namespace {
 
 using namespace test;
+namespace fs = std::filesystem;
+using Names = std::set<std::string>;
 
 const std::string kEurusd = "Symbol=EURUSD,Price=1.0842,Time=2026.12.08 00:15,Signal=0.37)";
 const std::string kGbpusd = "Symbol=GBPUSD,Price=1.2710,Time=2026.12.08 00:15,Signal=-0.12)";
@@ -33,7 +35,7 @@ protected:
         return error.what();
     }
 
-    TempDir m_dir;
+    ScratchFolder m_dir;
 };
 
 TEST_F(SignalFiles, HoldExactlyTheNewestRecordPerShortName)

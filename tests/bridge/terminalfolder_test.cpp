@@ -4,7 +4,7 @@
 #include "terminalfolder.h"
 
 #include "platform.h"
-#include "tempdir.h"
+#include "scratchfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,8 @@ namespace quorvane {
 namespace {
 
 using namespace test;
+namespace fs = std::filesystem;
+using Names = std::set<std::string>;
 using Lines = std::vector<std::string>;
 
 // The folder dialog answers as told; the file system is real, with every deletion and dialog recorded.
@@ -62,7 +64,7 @@ protected:
         return ChooseTerminalFolder(current, m_dir / "program", m_os, m_os);
     }
 
-    TempDir m_dir;
+    ScratchFolder m_dir;
     StandIns m_os;
 };
 
