@@ -3,6 +3,7 @@
 # performance graph moves by itself, every tab can be clicked, and each page
 # is kept as a screenshot. Closing by the window manager ends it cleanly.
 set -eu
+. "$(dirname "$0")/lib.sh"
 : "${QUORVANE_BIN:?}" "${QUORVANE_E2E_OUT:?}"
 mkdir -p "$QUORVANE_E2E_OUT"
 
@@ -16,16 +17,6 @@ trap cleanup EXIT
 
 fail() { echo "gallery_test: $*" >&2; exit 1; }
 
-# Polls CONDITION ten times a second for at most 20 s.
-wait_for() {
-    tries=200
-    while [ "$tries" -gt 0 ]; do
-        if eval "$1"; then return 0; fi
-        tries=$((tries - 1))
-        sleep 0.1
-    done
-    return 1
-}
 
 # Pictures for comparing are kept as PPM: no time stamps inside, so equal
 # pixels give equal files.
@@ -46,7 +37,7 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 # The first tab is the performance graph: fed by a timer, its picture must
 # keep changing without any input.
 grab "$work/start.ppm"
-wait_for 'grab "$work/now.ppm" && ! cmp -s "$work/now.ppm" "$work/start.ppm"' \
+wait_until 20 'grab "$work/now.ppm" && ! cmp -s "$work/now.ppm" "$work/start.ppm"' \
     || fail "the performance graph does not move"
 
 # Tabs sit in one row along the top; step rightwards along it clicking until
@@ -71,7 +62,7 @@ for page in perfgrap cgauges cspin ccalendr cdiroutl; do
         [ -n "$found" ] || fail "no tab found for $page"
         # Only the graph page animates and it comes first: every later page
         # has settled once two pictures in a row are equal.
-        wait_for 'grab "$work/a.ppm" && grab "$work/b.ppm" && cmp -s "$work/a.ppm" "$work/b.ppm"' \
+        wait_until 20 'grab "$work/a.ppm" && grab "$work/b.ppm" && cmp -s "$work/a.ppm" "$work/b.ppm"' \
             || fail "page $page never settled"
     fi
     first=""
@@ -83,7 +74,7 @@ done
 
 xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
 xdotool key alt+F4
-wait_for '! kill -0 "$app" 2>/dev/null' || fail "the gallery did not close"
+wait_until 20 '! kill -0 "$app" 2>/dev/null' || fail "the gallery did not close"
 status=0
 wait "$app" || status=$?
 app=""

@@ -8,6 +8,7 @@
 # window with a tray icon set up like the main window's); set
 # QUORVANE_TRAY_PROGRAM to drive another program, e.g. "$QUORVANE_BIN/quorvane".
 set -u
+. "$(dirname "$0")/lib.sh"
 
 : "${QUORVANE_BIN:?QUORVANE_BIN must name the folder with the programs}"
 : "${DISPLAY:?run me inside with-desktop.sh}"
@@ -40,18 +41,6 @@ fail() {
     exit 1
 }
 
-# wait_until SECONDS CONDITION: polls CONDITION ten times a second.
-wait_until() {
-    tries=$(($1 * 10))
-    while [ "$tries" -gt 0 ]; do
-        if eval "$2"; then
-            return 0
-        fi
-        tries=$((tries - 1))
-        sleep 0.1
-    done
-    return 1
-}
 
 said() { grep -qx "$1" "$work/stdout" 2>/dev/null; }
 

@@ -3,6 +3,7 @@
 # first window with lit lamps, the files left behind, a second copy, and
 # minimising into the tray followed by a termination request.
 set -eu
+. "$(dirname "$0")/lib.sh"
 : "${QUORVANE_BIN:?}" "${QUORVANE_E2E_OUT:?}" "${QUORVANE_SOURCE:?}"
 mkdir -p "$QUORVANE_E2E_OUT"
 
@@ -18,16 +19,6 @@ trap cleanup EXIT
 
 fail() { echo "window_test: $*" >&2; exit 1; }
 
-# Polls CONDITION ten times a second for at most 30 s.
-wait_for() {
-    tries=300
-    while [ "$tries" -gt 0 ]; do
-        if eval "$1"; then return 0; fi
-        tries=$((tries - 1))
-        sleep 0.1
-    done
-    return 1
-}
 
 find_window() { # NAME-REGEX -> window id of a visible window
     timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
@@ -91,9 +82,9 @@ printf '[Service]\nUrl=%s\n' "$url" >"$work/quorvane.INI"
 app=$!
 wid=$(find_window "Quorvane 2.0") || true
 [ -n "$wid" ] || fail "the main window did not appear again after the first copy ended"
-wait_for "in_client_list $wid" || fail "the window is not on the task bar"
+wait_until 30 "in_client_list $wid" || fail "the window is not on the task bar"
 xdotool windowminimize "$wid"
-wait_for "! in_client_list $wid" || fail "minimising did not hand the window to the tray"
+wait_until 30 "! in_client_list $wid" || fail "minimising did not hand the window to the tray"
 xwininfo -id "$wid" | grep -q 'IsUnMapped' || fail "the minimised window is still mapped"
 import -window root "$QUORVANE_E2E_OUT/tray.png" || true
 

@@ -9,6 +9,7 @@
 #   WITH_DESKTOP_GEOMETRY  screen size, default 1024x768x24
 #   WITH_DESKTOP_TIMEOUT   seconds to wait for the X server / window manager, default 30
 set -u
+. "$(dirname "$0")/lib.sh"
 
 if [ "$#" -eq 0 ]; then
     echo "usage: $0 CMD [ARGS...]" >&2
@@ -37,18 +38,6 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 
-# Polls CONDITION (a shell command) ten times a second for at most $timeout s.
-wait_for() {
-    tries=$((timeout * 10))
-    while [ "$tries" -gt 0 ]; do
-        if eval "$1"; then
-            return 0
-        fi
-        tries=$((tries - 1))
-        sleep 0.1
-    done
-    return 1
-}
 
 # The X server picks a free display itself and writes its number once it
 # accepts connections, so two runs at the same time never collide.
@@ -56,7 +45,7 @@ Xvfb -displayfd 5 -screen 0 "$geometry" -nolisten tcp -noreset \
     5>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
 xvfb_pid=$!
 
-if ! wait_for '[ -s "$workdir/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null'; then
+if ! wait_until "$timeout" '[ -s "$workdir/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null'; then
     echo "with-desktop: Xvfb did not start within ${timeout}s" >&2
     cat "$workdir/xvfb.log" >&2
     exit 1
@@ -106,7 +95,7 @@ wm_ready() {
     xwininfo -root -tree 2>/dev/null | grep -q '"SystemTray"' || return 1
     return 0
 }
-if ! wait_for wm_ready; then
+if ! wait_until "$timeout" wm_ready; then
     echo "with-desktop: IceWM did not come up within ${timeout}s" >&2
     cat "$workdir/icewm.log" >&2
     exit 1
