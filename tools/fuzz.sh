@@ -23,7 +23,8 @@ status=0
 for t in $TARGETS; do
     work="$BUILD/corpus/$t"
     findings="$BUILD/findings/$t"
-    rm -rf "$work" "$findings"
+    # The scratch corpus is kept between runs, so each run goes deeper.
+    rm -rf "$findings"
     mkdir -p "$work" "$findings"
     dict=""
     [ -f "$ROOT/tests/fuzz/$t.dict" ] && dict="-dict=$ROOT/tests/fuzz/$t.dict"
