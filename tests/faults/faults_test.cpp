@@ -236,6 +236,12 @@ struct HostileSymbol {
     const char* shortName;
 };
 
+// Shown by GoogleTest in place of the raw bytes of the row.
+void PrintTo(const HostileSymbol& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class HostileSymbols : public Faults, public ::testing::WithParamInterface<HostileSymbol> {};
 
 std::map<std::string, std::string> snapshot(const std::string& folder)

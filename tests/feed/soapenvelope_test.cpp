@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <chrono>
 
 using namespace quorvane;
@@ -103,6 +105,12 @@ const DecodeRow kCannedResponses[] = {
     {"parameter_entity_unread", "xxe_parameter.xml", "= x"},
     {"external_dtd_on_closed_port_unfetched", "external_dtd.xml", "= plain"},
 };
+
+// GoogleTest shows the row's name instead of its raw bytes.
+void PrintTo(const DecodeRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 class Decode : public TestWithParam<DecodeRow> {};
 

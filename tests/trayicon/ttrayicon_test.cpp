@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -125,6 +127,12 @@ struct Row {
     bool handlers; // OnClick and OnMouseMove set
     const char* expected;
 };
+
+// GoogleTest shows the row's name instead of its raw bytes.
+void PrintTo(const Row& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 class Dispatch : public ::testing::TestWithParam<Row> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -39,6 +41,12 @@ std::string readFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// GoogleTest shows the row's name instead of its raw bytes.
+void PrintTo(const Target& row, std::ostream* out)
+{
+    *out << row.name;
 }
 
 class FuzzReplay : public ::testing::TestWithParam<Target> {};
