@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds Quorvane and runs the whole test suite: the normal build, then the
-# same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds Quorvane and runs the whole test suite: the normal build, about a
+# minute of fuzzing, then the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer (its CTest summary closes the output).
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 "$ROOT/tools/install-deps.sh"
@@ -10,15 +11,15 @@ cmake -S "$ROOT" -B "$ROOT/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQ
 cmake --build "$ROOT/build" -j "$JOBS"
 ctest --test-dir "$ROOT/build" --output-on-failure -j "$JOBS" --timeout 300
 
+# Bounded fuzzing of the reply, settings and response parsers (about a minute).
+if [ "${QUORVANE_SKIP_FUZZ:-0}" != 1 ]; then
+    sh "$ROOT/tools/fuzz.sh"
+fi
+
 if [ "${QUORVANE_SKIP_SANITIZE:-0}" != 1 ]; then
     cmake -S "$ROOT" -B "$ROOT/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DQUORVANE_WERROR=ON -DQUORVANE_SANITIZE=ON -DQUORVANE_BUILD_BENCH=OFF
     cmake --build "$ROOT/build-asan" -j "$JOBS"
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir "$ROOT/build-asan" --output-on-failure -j "$JOBS" --timeout 600 -LE e2e
-fi
-
-# Bounded fuzzing of the reply, settings and response parsers (about a minute).
-if [ "${QUORVANE_SKIP_FUZZ:-0}" != 1 ]; then
-    sh "$ROOT/tools/fuzz.sh"
 fi
