@@ -9,7 +9,6 @@
 #include "records.h"
 #include "tform1.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
