@@ -2,19 +2,12 @@
 // Small helpers shared by the feed tests.
 
 #include "exceptions.h"
+#include "scratchfolder.h"
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 namespace quorvane::test {
-
-inline std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 /// A canned body from tests/data/soap/.
 inline std::string fixture(const std::string& name)
