@@ -31,7 +31,9 @@ THTTPRIO::THTTPRIO(const InvokableRegistry& registry, std::unique_ptr<WebNode> n
 void THTTPRIO::SetURL(const std::string& url)
 {
     m_endpoint = ParseEndpointUrl(url);
-    m_urlFromUser = true;
+    // An endpoint of one's own ends the description form.
+    m_wsdl = EndpointUrl();
+    m_bound = false;
     m_node->Close();
 }
 
@@ -41,7 +43,6 @@ void THTTPRIO::SetWSDLLocation(const std::string& url, const std::string& servic
     m_service = service;
     m_port = port;
     m_bound = false;
-    m_urlFromUser = false;
     m_endpoint = EndpointUrl();
     m_node->Close();
 }
@@ -75,7 +76,7 @@ InvokableInterface THTTPRIO::registration() const
 
 std::string THTTPRIO::SOAPAction() const
 {
-    if (!m_urlFromUser && m_bound)
+    if (m_bound)
         return m_wsdlAction;
     return registration().soapAction;
 }
@@ -85,7 +86,7 @@ std::string THTTPRIO::Signal(int format, const std::string& fuck)
     // The action and names are read again on every call, as registered,
     // unless a service description supplies them.
     InvokableInterface info = registration();
-    if (!m_urlFromUser && !m_wsdl.url.empty())
+    if (!m_wsdl.url.empty())
         bindFromDescription(info);
     if (m_endpoint.url.empty())
         throw Exception("No endpoint URL set");

@@ -48,9 +48,9 @@ private:
     const InvokableRegistry& m_registry;
     std::unique_ptr<WebNode> m_node;
     EndpointUrl m_endpoint;
-    bool m_urlFromUser = false;
 
-    // The description form: where the description is, and what it said.
+    // The description form: where the description is (empty once SetURL
+    // names an endpoint), and what it said.
     EndpointUrl m_wsdl;
     std::string m_service;
     std::string m_port;
