@@ -96,10 +96,7 @@ void checkHeader(const xmlNode* header)
         for (const xmlAttr* attr = entry->properties; attr; attr = attr->next) {
             if (std::strcmp(reinterpret_cast<const char*>(attr->name), "mustUnderstand") != 0)
                 continue;
-            xmlChar* value = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
-            const bool mustUnderstand = value != nullptr && std::strcmp(reinterpret_cast<const char*>(value), "1") == 0;
-            xmlFree(value);
-            if (mustUnderstand)
+            if (textContent(reinterpret_cast<const xmlNode*>(attr)) == "1")
                 throw Exception("Soap header " + LocalName(entry)
                                 + " with attribute 'mustUnderstand' set to true was not handled");
         }
@@ -163,10 +160,13 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
             }
         }
     }
+    const auto noResult = [&] {
+        return ESOAPDomConvertError("SOAP Response Packet: result element expected, received \""
+                                    + nodeXml(doc, response) + "\"");
+    };
     xmlNode* value = elements == 1 ? first : matched;
     if (!value)
-        throw ESOAPDomConvertError("SOAP Response Packet: result element expected, received \""
-                                   + nodeXml(doc, response) + "\"");
+        throw noResult();
 
     if (HasAttribute(value, "href")) {
         const std::string href = Attribute(value, "href");
@@ -177,8 +177,7 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
             target = findById(envelope, href);
         // A reference to nothing leaves the call without its result element.
         if (!target)
-            throw ESOAPDomConvertError("SOAP Response Packet: result element expected, received \""
-                                       + nodeXml(doc, response) + "\"");
+            throw noResult();
         value = target;
     }
 
