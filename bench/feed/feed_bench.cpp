@@ -5,21 +5,18 @@
 
 #include "helloworld.h"
 #include "loopbackserver.h"
+#include "scratchfolder.h"
 #include "soapenvelope.h"
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -171,20 +168,17 @@ std::pair<double, double> cpuPerCallAlternating(const std::function<std::string(
 // zeep in a subprocess; it reports its own CPU time for the loop. < 0: unavailable.
 double zeepCpuPerCall(const std::string& url, int calls, bool reuse)
 {
-    std::ifstream in(std::string(QUORVANE_SOURCE_DIR) + "/sim/docroot/webservice/helloworld.wsdl");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string wsdl = text.str();
+    std::string wsdl = test::readFile(std::string(QUORVANE_SOURCE_DIR) + "/sim/docroot/webservice/helloworld.wsdl");
     wsdl.replace(wsdl.find("@ENDPOINT@"), 10, url);
-    const std::string wsdlPath = "/tmp/quorvane-feed-bench-" + std::to_string(::getpid()) + ".wsdl";
-    std::ofstream(wsdlPath) << wsdl;
+    const test::ScratchFolder scratch;
+    const std::string wsdlPath = scratch / "helloworld.wsdl";
+    test::writeFile(wsdlPath, wsdl);
     const std::string command = "/usr/bin/python3 '" + std::string(QUORVANE_SOURCE_DIR) + "/bench/feed/zeep_loop.py' '"
         + wsdlPath + "' '" + url + "' " + std::to_string(calls) + (reuse ? " reuse" : "") + " 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     char line[64] = {};
     const bool read = pipe && std::fgets(line, sizeof line, pipe) != nullptr;
     const int status = pipe ? ::pclose(pipe) : -1;
-    std::remove(wsdlPath.c_str());
     if (!read || status != 0)
         return -1.0;
     return std::atof(line) / calls;
