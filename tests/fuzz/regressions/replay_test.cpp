@@ -1,15 +1,13 @@
 // Every saved fuzz input, seeds and findings alike, must still satisfy the
 // invariant its fuzzer checks. A finding is kept here once it is fixed.
 #include "checks.h"
+#include "scratchfolder.h"
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,12 +35,6 @@ std::vector<fs::path> inputsOf(const std::string& target)
     return files;
 }
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // GoogleTest shows the row's name instead of its raw bytes.
 void PrintTo(const Target& row, std::ostream* out)
 {
@@ -57,7 +49,7 @@ TEST_P(FuzzReplay, SavedInputsKeepTheirInvariants)
     ASSERT_FALSE(inputs.empty()) << "no saved inputs for " << GetParam().name;
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.string());
-        EXPECT_EQ(GetParam().check(readFile(input)), "");
+        EXPECT_EQ(GetParam().check(quorvane::test::readFile(input.string())), "");
     }
 }
 
