@@ -28,7 +28,6 @@ public:
 
     /// A larger body fails the call instead of filling memory.
     void SetMaxResponseBytes(std::size_t bytes) { m_maxResponseBytes = bytes; }
-    bool IsOpen() const { return m_curl != nullptr; }
 
 private:
     /// POST when `body` is set, else GET.

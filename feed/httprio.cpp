@@ -74,13 +74,6 @@ InvokableInterface THTTPRIO::registration() const
     return *info;
 }
 
-std::string THTTPRIO::SOAPAction() const
-{
-    if (m_bound)
-        return m_wsdlAction;
-    return registration().soapAction;
-}
-
 std::string THTTPRIO::Signal(int format, const std::string& fuck)
 {
     // The action and names are read again on every call, as registered,

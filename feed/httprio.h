@@ -34,9 +34,6 @@ public:
     /// Bounds a call on a slow or silent server; defaults 5 s and 10 s.
     void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total);
 
-    /// The SOAPAction that the next call sends.
-    std::string SOAPAction() const;
-
     std::string Signal(int format, const std::string& fuck) override;
 
     WebNode& HTTPWebNode1() { return *m_node; }
