@@ -140,11 +140,10 @@ void TForm1::connectHandlers()
     connect(m_ui->Button5, &QPushButton::clicked, this, guard([this] { Button5Click(); }));
     connect(m_ui->N1, &QAction::triggered, this, guard([this] { N1Click(); }));
     connect(m_ui->N2, &QAction::triggered, this, guard([this] { N2Click(); }));
-    const ErrorReporter& report = m_services.reportError;
-    OnClick(m_ui->Label18, [this, report] { runGuarded(report, [this] { Label18Click(m_ui->Label18); }); });
-    OnClick(m_ui->Label21, [this, report] { runGuarded(report, [this] { Label18Click(m_ui->Label21); }); });
-    OnClick(m_ui->Label23, [this, report] { runGuarded(report, [this] { Label23Click(); }); });
-    OnClick(m_ui->Label25, [this, report] { runGuarded(report, [this] { Label25Click(); }); });
+    OnClick(m_ui->Label18, guard([this] { Label18Click(m_ui->Label18); }));
+    OnClick(m_ui->Label21, guard([this] { Label18Click(m_ui->Label21); }));
+    OnClick(m_ui->Label23, guard([this] { Label23Click(); }));
+    OnClick(m_ui->Label25, guard([this] { Label25Click(); }));
 }
 
 // ---- lifecycle -------------------------------------------------------------
