@@ -3,15 +3,14 @@
 // 30 December 1899, the date type of the calendar), from 1 January of year 1
 // to 31 December 9999, and the arithmetic of the month grid.
 
-#include <stdexcept>
-#include <string>
+#include "exceptions.h"
 
 namespace quorvane::calendar {
 
 /// A date that does not exist, or lies outside years 1 to 9999.
-class EDateEncodeError : public std::runtime_error {
+class EDateEncodeError : public Exception {
 public:
-    EDateEncodeError() : std::runtime_error("Invalid argument to date encode") {}
+    EDateEncodeError() : Exception("Invalid argument to date encode") {}
 };
 
 /// A calendar date split into its elements.

@@ -8,11 +8,11 @@
 // cleared, however many items are inserted elsewhere.
 
 #include "directorysystem.h"
+#include "exceptions.h"
 
 #include <QString>
 
 #include <functional>
-#include <stdexcept>
 #include <vector>
 
 namespace quorvane {
@@ -21,9 +21,9 @@ namespace quorvane {
 enum class TTextCase { tcLowerCase = 0, tcUpperCase = 1, tcAsIs = 2 };
 
 /// An error of the outline: "Outline index not found", "Invalid selection".
-class EOutlineError : public std::runtime_error {
+class EOutlineError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 class DirectoryOutline {

@@ -12,8 +12,7 @@ constexpr double kPi = 3.14159265358979323846;
 }
 
 GaugeRangeError::GaugeRangeError(std::int64_t low, std::int64_t high)
-    : std::out_of_range("Value must be between " + std::to_string(low) + " and "
-                        + std::to_string(high))
+    : Exception("Value must be between " + std::to_string(low) + " and " + std::to_string(high))
 {
 }
 

@@ -2,13 +2,14 @@
 // The gauge's range rules and the geometry of its five forms, as plain
 // arithmetic: tests check them without painting anything.
 
+#include "exceptions.h"
+
 #include <cstdint>
-#include <stdexcept>
 
 namespace quorvane {
 
 /// A MinValue or MaxValue that would cross the other bound.
-class GaugeRangeError : public std::out_of_range {
+class GaugeRangeError : public Exception {
 public:
     /// "Value must be between <low> and <high>".
     GaugeRangeError(std::int64_t low, std::int64_t high);

@@ -6,7 +6,7 @@
 namespace quorvane {
 
 ERangeError::ERangeError()
-    : std::out_of_range("Performance graph: a sample holds at most 16 data points")
+    : Exception("Performance graph: a sample holds at most 16 data points")
 {
 }
 

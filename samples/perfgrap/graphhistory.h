@@ -3,17 +3,18 @@
 // values into pixels. No widgets and no painting, so that tests can check the
 // ring walk and the scale without a window.
 
+#include "exceptions.h"
+
 #include <QtGui/qrgb.h>
 
 #include <array>
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
 
 namespace quorvane {
 
 /// Raised by DataPoint when the current sample already holds its 16 points.
-class ERangeError : public std::out_of_range {
+class ERangeError : public Exception {
 public:
     ERangeError();
 };
