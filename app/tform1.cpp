@@ -399,7 +399,7 @@ void TForm1::Label25Click()
 
 void TForm1::CheckBox1Click()
 {
-    (Form1 ? Form1 : this)->m_hints->setEnabled(m_ui->CheckBox1->isChecked());
+    m_hints->setEnabled(m_ui->CheckBox1->isChecked());
 }
 
 void TForm1::N1Click()
