@@ -29,10 +29,10 @@ struct FormServices {
     std::unique_ptr<FileSystem> fileSystem;
     /// The notification area for TrayIcon1; null: the desktop's own.
     std::unique_ptr<TrayShell> trayShell;
-    /// The program's plain message box (single OK button).
-    std::function<void(const std::string&)> showMessage;
+    /// The program's plain message box (single OK button); none by default.
+    std::function<void(const std::string&)> showMessage = [](const std::string&) {};
     /// The application-wide error report.
-    ErrorReporter reportError;
+    ErrorReporter reportError = ShowErrorBox;
 };
 
 } // namespace quorvane

@@ -56,10 +56,6 @@ TForm1::TForm1(FormServices services, QWidget* parent)
       m_alarmLog(ExecutableFolder(m_services.executablePath) + "log.txt")
 {
     Form1 = this;
-    if (!m_services.reportError)
-        m_services.reportError = ShowErrorBox;
-    if (!m_services.showMessage)
-        m_services.showMessage = [](const std::string&) {};
     m_ui->setupUi(this);
     setFixedSize(776, 566);
     buildComponents();

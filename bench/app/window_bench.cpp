@@ -83,7 +83,6 @@ FormServices services(const std::string& folder, std::function<std::shared_ptr<H
     s.executablePath = folder + "/quorvane";
     s.signalService = std::move(factory);
     s.reportError = [](const std::string&) {};
-    s.showMessage = [](const std::string&) {};
     s.trayShell = std::make_unique<NoTray>();
     return s;
 }
