@@ -100,12 +100,16 @@ void WriteSignalFiles(const std::string& terminalFolder, const std::vector<std::
     }
 }
 
+std::string EurusdSignalFilePath(const std::string& terminalFolder)
+{
+    return terminalFolder + kFilesFolder + "EURUSD";
+}
+
 void DeleteEurusdSignalFile(const std::string& terminalFolder)
 {
     if (terminalFolder.empty())
         return;
-    const std::string path = terminalFolder + kFilesFolder + "EURUSD";
-    ::unlink(path.c_str());
+    ::unlink(EurusdSignalFilePath(terminalFolder).c_str());
 }
 
 } // namespace quorvane

@@ -15,7 +15,10 @@ namespace quorvane {
 /// EFCreateError. Nothing when terminalFolder is empty.
 void WriteSignalFiles(const std::string& terminalFolder, const std::vector<std::string>& records);
 
-/// Deletes terminalFolder + "/experts/files/EURUSD"; failure ignored.
+/// terminalFolder + "/experts/files/EURUSD", the signal file that disconnecting removes.
+std::string EurusdSignalFilePath(const std::string& terminalFolder);
+
+/// Deletes EurusdSignalFilePath(terminalFolder); failure ignored.
 /// Nothing when terminalFolder is empty.
 void DeleteEurusdSignalFile(const std::string& terminalFolder);
 

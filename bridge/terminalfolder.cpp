@@ -49,7 +49,7 @@ FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::s
         // Cancelling disconnects the terminal; the expert advisor must not go on
         // trading on a stale EURUSD signal.
         if (!start.empty())
-            fs.RemoveIgnoringErrors(start + "/experts/files/EURUSD");
+            fs.RemoveIgnoringErrors(EurusdSignalFilePath(start));
         return choice;
     }
     // An experts folder that takes the expert advisor is the only test of a
