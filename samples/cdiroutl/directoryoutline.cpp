@@ -232,6 +232,11 @@ void DirectoryOutline::Expand(int item)
 int DirectoryOutline::GetChildNamed(const QString& name, int item)
 {
     Expand(item);
+    return childNamedIgnoringCase(name, item);
+}
+
+int DirectoryOutline::childNamedIgnoringCase(const QString& name, int item) const
+{
     const QLocale locale;
     const QString wanted = locale.toUpper(name);
     for (int child : Children(item))
@@ -248,7 +253,7 @@ int DirectoryOutline::walkChild(const QString& name, int item)
     for (int child : Children(item))
         if (Name(child) == name)
             return child;
-    return GetChildNamed(name, item);
+    return childNamedIgnoringCase(name, item);
 }
 
 void DirectoryOutline::WalkTree(const QString& destination)

@@ -126,6 +126,7 @@ private:
     void clearItems();
     int newItem(int parent, const QString& name);
     void insertChild(int parent, int row, int child);
+    int childNamedIgnoringCase(const QString& name, int item) const;
     int walkChild(const QString& name, int item);
     void buildSubTree(int item, std::vector<QString>& ancestors);
 

@@ -138,6 +138,22 @@ TEST_F(OutlineTest, ExactNameWinsOverACaseInsensitiveMatch)
     EXPECT_EQ(outline->Name(outline->SelectedItem()), QStringLiteral("Alpha"));
 }
 
+// Regression: a name found only by ignoring case expanded its parent twice.
+TEST_F(OutlineTest, WalkingExpandsEachLevelOnceWhateverTheCase)
+{
+    built();
+    int expansions = 0;
+    DirectoryOutline::Hooks hooks;
+    hooks.expanding = [&expansions](int) { ++expansions; };
+    outline->setHooks(hooks);
+    outline->WalkTree(at("Alpha"));
+    const int exact = expansions;
+    expansions = 0;
+    outline->WalkTree(at("ALPHA"));
+    EXPECT_EQ(outline->Name(outline->SelectedItem()), QStringLiteral("Alpha"));
+    EXPECT_EQ(expansions, exact);
+}
+
 TEST_F(OutlineTest, BuildSubTreeDuplicatesAReadLevelAndStopsAtLinkLoops)
 {
     ASSERT_TRUE(QFile::link(root, at("gamma/loop")));
