@@ -42,11 +42,8 @@ std::string ShortName(std::string_view record)
 
 bool SyncSymbolItems(std::vector<std::string>& items, const std::vector<std::string>& records)
 {
-    bool changed = false;
-    if (items.size() != records.size()) {
-        changed = true;
-        items = records;
-    }
+    bool changed = items.size() != records.size();
+    items.resize(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
         std::string shortName = ShortName(records[i]);
         if (items[i] != shortName) {
