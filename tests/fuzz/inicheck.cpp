@@ -228,7 +228,6 @@ std::string checkIniFile(std::string_view input)
     if (readBack != value)
         return "the written value reads back as '" + readBack + "' instead of '" + value + "'";
 
-    // Everything outside the written section must survive byte for byte.
     // Header spellings with blanks or without "]" are read one way or another
     // by different INI readers; the layout check is left to plain files.
     if (std::all_of(lines.begin(), lines.end(), [](const Line& l) { return l.plain; })) {
