@@ -41,8 +41,7 @@ std::string LogTimestamp(const QDateTime& localTime)
 {
     const QLocale locale = QLocale::system();
     QString stamp = locale.toString(localTime.date(), QLocale::ShortFormat);
-    if (localTime.time() != QTime(0, 0, 0))
-    {
+    if (localTime.time() != QTime(0, 0, 0)) {
         // Qt's long time format may carry a time-zone name; the log keeps
         // the clock time with seconds, as the user reads it elsewhere.
         QString format = locale.timeFormat(QLocale::LongFormat);

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 
 using namespace quorvane;
 using namespace quorvane::test;

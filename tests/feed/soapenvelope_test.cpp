@@ -6,9 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <chrono>
+#include <ostream>
 
 using namespace quorvane;
 using namespace quorvane::test;
