@@ -40,6 +40,11 @@ constexpr int kLayoutTimerInterval = 6000;
 const QColor kClGreen(0, 128, 0);
 const QColor kClRed(255, 0, 0);
 
+std::string toText(const QString& s)
+{
+    return s.toLocal8Bit().toStdString();
+}
+
 void setComboIndex(QComboBox* box, int index)
 {
     // An index outside the list leaves no selection, as the list control does.
@@ -413,11 +418,6 @@ void TForm1::N2Click()
 std::string TForm1::folder() const
 {
     return toText(m_ui->Edit2->text());
-}
-
-std::string TForm1::toText(const QString& s) const
-{
-    return s.toLocal8Bit().toStdString();
 }
 
 } // namespace quorvane

@@ -108,7 +108,6 @@ private:
     void logFailure(const std::string& message);
     void showPicture(QLabel* label, int index);
     std::string folder() const;
-    std::string toText(const QString& s) const;
 
     template <typename F>
     auto guard(F fn)
