@@ -157,16 +157,17 @@ void DirectoryOutline::BuildOneLevel(int item)
         return QString::localeAwareCompare(m_items[static_cast<size_t>(child)].key, key) < 0;
     };
     if (entries) {
+        std::vector<int> fresh;
+        for (const DirectoryEntry& entry : *entries)
+            if (entry.isDirectory && !entry.name.startsWith(QLatin1Char('.')))
+                fresh.push_back(newItem(item, entry.name));
         if (!HasChildren(item)) {
             // A fresh level is sorted aside and handed to the view in one go,
             // so that a level of thousands of directories expands quickly.
             std::vector<int> sorted;
-            sorted.reserve(entries->size());
-            for (const DirectoryEntry& entry : *entries) {
-                if (!entry.isDirectory || entry.name.startsWith(QLatin1Char('.')))
-                    continue;
-                const int child = newItem(item, entry.name);
-                const QString key = m_items[static_cast<size_t>(child)].key;
+            sorted.reserve(fresh.size());
+            for (int child : fresh) {
+                const QString& key = m_items[static_cast<size_t>(child)].key;
                 sorted.insert(std::lower_bound(sorted.begin(), sorted.end(), key, sortsBefore),
                               child);
             }
@@ -179,11 +180,8 @@ void DirectoryOutline::BuildOneLevel(int item)
                 notify(m_hooks.inserted, item, 0, count);
             }
         } else {
-            for (const DirectoryEntry& entry : *entries) {
-                if (!entry.isDirectory || entry.name.startsWith(QLatin1Char('.')))
-                    continue;
-                const int child = newItem(item, entry.name);
-                const QString key = m_items[static_cast<size_t>(child)].key;
+            for (int child : fresh) {
+                const QString& key = m_items[static_cast<size_t>(child)].key;
                 const auto& children = m_items[static_cast<size_t>(item)].children;
                 const auto pos = std::lower_bound(children.begin(), children.end(), key, sortsBefore);
                 insertChild(item, static_cast<int>(pos - children.begin()), child);
