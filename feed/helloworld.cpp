@@ -1,6 +1,5 @@
 #include "helloworld.h"
 
-#include "exceptions.h"
 #include "httprio.h"
 
 namespace quorvane {
@@ -10,18 +9,10 @@ namespace {
 constexpr const char* kDefaultURL = "http://localhost/webservice/server.php";
 constexpr const char* kDefaultWSDL = "http://localhost/webservice/server.php?wsdl";
 
-// Start-up registration: the interface is in the registry before main()
-// runs, and so before any client exists.
-const bool g_registered = [] {
-    RegisterHelloWorld(InvRegistry());
-    return true;
-}();
-
 } // namespace
 
 std::shared_ptr<HelloWorldPortType> GetSignalService(bool useWSDL, const std::string& addr)
 {
-    (void)g_registered;
     const std::string address = !addr.empty() ? addr : (useWSDL ? kDefaultWSDL : kDefaultURL);
     auto rio = std::make_shared<THTTPRIO>();
     if (useWSDL)

@@ -23,9 +23,20 @@ void RegisterHelloWorld(InvokableRegistry& registry)
     registry.RegisterInterface(info);
 }
 
+namespace {
+// Start-up registration: the interface is in the registry before main()
+// runs, and so before any client exists. It sits beside the client, not the
+// factory, so that a program making THTTPRIO itself links it too.
+const bool g_registered = [] {
+    RegisterHelloWorld(InvRegistry());
+    return true;
+}();
+} // namespace
+
 THTTPRIO::THTTPRIO(const InvokableRegistry& registry, std::unique_ptr<WebNode> node)
     : m_registry(registry), m_node(node ? std::move(node) : std::make_unique<CurlWebNode>())
 {
+    (void)g_registered;
 }
 
 void THTTPRIO::SetURL(const std::string& url)
