@@ -27,7 +27,9 @@ struct Process {
 
 Process run(const std::string& command)
 {
-    const std::string out = TempDir() + "feed_interop_out", err = out + "_err";
+    // CTest runs these cases as parallel processes: each run needs files of its own.
+    const ScratchFolder scratch;
+    const std::string out = scratch / "out", err = scratch / "err";
     const int status = std::system((command + " >" + out + " 2>" + err).c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
 }
