@@ -16,8 +16,6 @@ TCCalendar::TCCalendar(QWidget* parent, TodayFunction today)
     , m_today(today ? std::move(today) : TodayFunction(&QDate::currentDate))
 {
     setFocusPolicy(Qt::StrongFocus);
-    m_date = 0;
-    m_useCurrentDate = true;
     SetStartOfWeek(1);
     setDateFromToday();
     UpdateCalendar();
