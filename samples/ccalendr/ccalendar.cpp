@@ -205,8 +205,7 @@ void TCCalendar::SetGridLineWidth(int value)
     if (value < 0 || value == m_gridLineWidth)
         return;
     m_gridLineWidth = value;
-    QResizeEvent event(size(), size());
-    resizeEvent(&event);
+    layoutCells();
 }
 
 QRect TCCalendar::cellRect(int column, int row) const
@@ -280,6 +279,11 @@ void TCCalendar::keyPressEvent(QKeyEvent* event)
 void TCCalendar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    layoutCells();
+}
+
+void TCCalendar::layoutCells()
+{
     // The 7 x 7 cells fill the control.
     m_colWidth = std::max(1, (width() - 6 * m_gridLineWidth) / 7);
     m_rowHeight = std::max(1, (height() - 6 * m_gridLineWidth) / 7);

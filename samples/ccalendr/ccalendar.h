@@ -118,6 +118,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void layoutCells();
     void moveByUser(int column, int row);
     void setDateFromToday();
     void invalidate();
