@@ -28,8 +28,6 @@ public:
     /// cannot be written.
     void Save() const;
 
-    const std::string& Path() const { return m_path; }
-
 private:
     std::string m_path;
     std::string m_text;

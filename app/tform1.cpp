@@ -35,6 +35,8 @@ namespace {
 constexpr const char* kSection = "Form";
 constexpr int kPollInterval = 15000;
 constexpr int kLayoutTimerInterval = 6000;
+// The product home page behind Label23.
+constexpr const char* kHomePage = "https://quorvane.example/";
 
 // Framework colour clGreen; clRed is plain red.
 const QColor kClGreen(0, 128, 0);

@@ -84,11 +84,6 @@ public:
     TTrayIcon* trayIcon() const { return m_trayIcon; }
     /// The popup menu of the tray icon (PopupMenu1).
     QMenu* popupMenu() const { return m_popupMenu; }
-    /// The window-wide hint switch.
-    const HintSwitch& hints() const { return *m_hints; }
-
-    /// The product home page behind Label23.
-    static constexpr const char* kHomePage = "https://quorvane.example/";
 
 signals:
     /// The window was closed (close box, "&Exit", end of session); the program ends.
