@@ -156,28 +156,35 @@ void TCCalendar::Click()
 
 void TCCalendar::NextMonth()
 {
-    const Ymd next = changeMonth(DecodeDate(m_date), 1);
-    SeTCCalendarDate(EncodeDate(next.year, next.month, next.day));
+    stepMonth(1);
 }
 
 void TCCalendar::PrevMonth()
 {
-    const Ymd prev = changeMonth(DecodeDate(m_date), -1);
-    SeTCCalendarDate(EncodeDate(prev.year, prev.month, prev.day));
+    stepMonth(-1);
 }
 
 void TCCalendar::NextYear()
 {
-    if (IsLeapYear(Year()) && Month() == 2 && Day() == 29)
-        SetDay(28);
-    SetYear(Year() + 1);
+    stepYear(1);
 }
 
 void TCCalendar::PrevYear()
 {
+    stepYear(-1);
+}
+
+void TCCalendar::stepMonth(int delta)
+{
+    const Ymd date = changeMonth(DecodeDate(m_date), delta);
+    SeTCCalendarDate(EncodeDate(date.year, date.month, date.day));
+}
+
+void TCCalendar::stepYear(int delta)
+{
     if (IsLeapYear(Year()) && Month() == 2 && Day() == 29)
         SetDay(28);
-    SetYear(Year() - 1);
+    SetYear(Year() + delta);
 }
 
 void TCCalendar::SetStartOfWeek(int value)

@@ -118,6 +118,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void stepMonth(int delta);
+    void stepYear(int delta);
     void layoutCells();
     void moveByUser(int column, int row);
     void setDateFromToday();
