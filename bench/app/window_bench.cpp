@@ -7,13 +7,11 @@
 
 #include "formservices.h"
 #include "records.h"
+#include "scratchfolder.h"
 #include "tform1.h"
 
-#include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
@@ -91,11 +89,11 @@ FormServices services(const std::string& folder, std::function<std::shared_ptr<H
 // alternates two symbol sets, so the items are replaced each time).
 void BM_WindowPollInMemory(benchmark::State& state)
 {
-    QTemporaryDir dir;
+    test::ScratchFolder dir;
     const std::string a = makeReply(static_cast<int>(state.range(0)), 'S');
     const std::string b = makeReply(static_cast<int>(state.range(0)), 'T');
     const std::string* current = &a;
-    TForm1 form(services(dir.path().toStdString(), [&] { return std::make_shared<CannedService>(current); }));
+    TForm1 form(services(dir.path(), [&] { return std::make_shared<CannedService>(current); }));
     for (auto _ : state) {
         current = current == &a ? &b : &a;
         form.Timer1Timer();
@@ -148,9 +146,9 @@ void BM_PollLoopback(benchmark::State& state)
         state.SkipWithError("demo service did not start (php missing?)");
         return;
     }
-    QTemporaryDir dir;
+    test::ScratchFolder dir;
     const std::string url = demo().url;
-    TForm1 form(services(dir.path().toStdString(), [url] { return GetSignalService(false, url); }));
+    TForm1 form(services(dir.path(), [url] { return GetSignalService(false, url); }));
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {
         state.SkipWithError("window not exposed");
@@ -185,10 +183,10 @@ void BM_StartupAndMemory(benchmark::State& state)
     }
     const std::string url = demo().url;
     for (auto _ : state) {
-        QTemporaryDir dir;
+        test::ScratchFolder dir;
         QElapsedTimer clock;
         clock.start();
-        TForm1 form(services(dir.path().toStdString(), [url] { return GetSignalService(false, url); }));
+        TForm1 form(services(dir.path(), [url] { return GetSignalService(false, url); }));
         form.show();
         if (!QTest::qWaitForWindowExposed(&form)) {
             state.SkipWithError("window not exposed");
