@@ -78,12 +78,9 @@ void TCSpinButton::SetFocusBtn(TTimerSpeedButton* button)
     if (!TabStop() || !canFocus() || button == m_focusedButton || button == nullptr)
         return;
     m_focusedButton->SetFocusRect(false);
-    m_focusedButton->update();
     m_focusedButton = button;
-    if (hasFocus()) {
+    if (hasFocus())
         m_focusedButton->SetFocusRect(true);
-        m_focusedButton->update();
-    }
 }
 
 void TCSpinButton::BtnMouseDown(TTimerSpeedButton* sender, Qt::MouseButton button)
@@ -146,14 +143,12 @@ void TCSpinButton::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     m_focusedButton->SetFocusRect(true);
-    m_focusedButton->update();
 }
 
 void TCSpinButton::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     m_focusedButton->SetFocusRect(false);
-    m_focusedButton->update();
 }
 
 bool TCSpinButton::applySizeRule()

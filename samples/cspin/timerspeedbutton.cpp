@@ -24,7 +24,7 @@ void TTimerSpeedButton::SetFocusRect(bool on)
     if (m_focusRect == on)
         return;
     m_focusRect = on;
-    m_dirty = true;
+    invalidate();
 }
 
 void TTimerSpeedButton::SetAllowTimer(bool on)

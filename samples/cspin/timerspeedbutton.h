@@ -24,7 +24,7 @@ public:
 
     /// Whether a dotted focus rectangle is drawn on the face.
     bool FocusRect() const { return m_focusRect; }
-    /// Sets the focus-rectangle flag; the caller repaints.
+    /// Shows or hides the focus rectangle.
     void SetFocusRect(bool on);
     /// Whether the button repeats while held.
     bool AllowTimer() const { return m_allowTimer; }
