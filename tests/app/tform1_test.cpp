@@ -9,7 +9,6 @@
 #include "errorreport.h"
 #include "exceptions.h"
 #include "formservices.h"
-#include "hintswitch.h"
 #include "inifile.h"
 #include "loopbackserver.h"
 #include "terminalfolder.h"
