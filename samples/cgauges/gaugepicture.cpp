@@ -118,23 +118,18 @@ QImage renderGauge(const GaugeLook& look, int width, int height, int percent)
     if (width <= 0 || height <= 0)
         return {};
     QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::black);
+    // Black shows as the frame round the form when bordered.
+    image.fill(kWindowFrame);
     const GaugeRect area = paintRectFor(width, height, look.borderStyle == bsSingle);
-
-    TBltBitmap overlay;
-    overlay.MakeLike(image);
-    overlay.fill(Qt::black);
     {
-        QPainter painter(&overlay);
+        QPainter painter(&image);
         drawForm(painter, look, area, width, percent);
     }
-    // The image is black, so this leaves exactly the form in it.
-    xorInto(image, overlay);
 
     if (look.showText) {
+        // Black, so that only the glyphs change the picture.
         TBltBitmap text;
         text.MakeLike(image);
-        text.fill(Qt::black);
         {
             QPainter painter(&text);
             QFont font = look.font;
