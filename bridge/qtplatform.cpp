@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPointer>
 #include <QProcess>
 #include <QSoundEffect>
 #include <QStandardPaths>
@@ -38,8 +37,7 @@ public:
             m_parent.data(), fromLocal(caption), fromLocal(initialFolder), QFileDialog::ShowDirsOnly);
         if (chosen.isEmpty())
             return std::nullopt;
-        QString folder = QDir::toNativeSeparators(QDir::cleanPath(chosen));
-        return toLocal(folder);
+        return toLocal(QDir::toNativeSeparators(QDir::cleanPath(chosen)));
     }
 
 private:
