@@ -49,17 +49,19 @@ void PerformanceChart::SetBackColor(const QColor& color)
 
 void PerformanceChart::SetGridSize(int size)
 {
+    size = std::max(size, 2);
     if (size == m_gridSize)
         return;
-    m_gridSize = std::max(size, 2);
+    m_gridSize = size;
     Replay();
 }
 
 void PerformanceChart::SetStepSize(int size)
 {
+    size = std::max(size, 1);
     if (size == m_stepSize)
         return;
-    m_stepSize = std::max(size, 1);
+    m_stepSize = size;
     m_history.ReallocHistory(GetBandCount());
     Replay();
 }

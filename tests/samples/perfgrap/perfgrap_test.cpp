@@ -246,6 +246,18 @@ TEST_F(Chart, LimitsAndOutOfDomainInputsNeverCrash)
     EXPECT_EQ(firstDifference(narrow.picture(), incremental), "");
 }
 
+// Regression: a value that clamps to the current one still replayed the chart.
+TEST_F(Chart, AClampedValueEqualToTheCurrentOneCostsNoReplay)
+{
+    chart.SetGridSize(2);
+    chart.SetStepSize(1);
+    int repaints = 0;
+    chart.onRepaint = [&repaints] { ++repaints; };
+    chart.SetGridSize(1);
+    chart.SetStepSize(-4);
+    EXPECT_EQ(repaints, 0);
+}
+
 // The cheap path (one scroll, one column) leaves exactly the picture a replay draws.
 TEST(PerformanceChart, IncrementalDrawingMatchesReplay)
 {
