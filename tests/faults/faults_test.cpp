@@ -24,7 +24,7 @@
 #include <memory>
 #include <string>
 
-namespace quorvane::testing {
+namespace quorvane::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -291,4 +291,4 @@ INSTANTIATE_TEST_SUITE_P(Replies, HostileSymbols,
     [](const ::testing::TestParamInfo<HostileSymbol>& info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace quorvane::testing
+} // namespace quorvane::test

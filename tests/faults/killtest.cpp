@@ -28,7 +28,7 @@
 
 extern char** environ;
 
-namespace quorvane::testing {
+namespace quorvane::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -259,4 +259,4 @@ TEST(KillDuringExit, LeavesAWholeSettingsFile)
 }
 
 } // namespace
-} // namespace quorvane::testing
+} // namespace quorvane::test

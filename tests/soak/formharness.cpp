@@ -12,7 +12,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace quorvane::testing {
+namespace quorvane::test {
 
 namespace {
 
@@ -104,4 +104,4 @@ QDateTime FormHarness::logTime()
     return QDateTime(QDate(2026, 12, 8), QTime(10, 15, 30));
 }
 
-} // namespace quorvane::testing
+} // namespace quorvane::test

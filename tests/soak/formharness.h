@@ -17,7 +17,7 @@ namespace quorvane {
 class TForm1;
 }
 
-namespace quorvane::testing {
+namespace quorvane::test {
 
 struct FormHarness {
     /// Makes the scratch folder "<tmp>/quorvane-<name>-XXXXXX" with a
@@ -47,4 +47,4 @@ struct FormHarness {
     static QDateTime logTime();
 };
 
-} // namespace quorvane::testing
+} // namespace quorvane::test

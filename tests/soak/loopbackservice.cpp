@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace quorvane::testing {
+namespace quorvane::test {
 
 LoopbackService::LoopbackService() { start(); }
 
@@ -65,4 +65,4 @@ std::string LoopbackService::url(const std::string& path) const
     return "http://127.0.0.1:" + std::to_string(m_port) + path;
 }
 
-} // namespace quorvane::testing
+} // namespace quorvane::test

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace quorvane::testing {
+namespace quorvane::test {
 
 class LoopbackService {
 public:
@@ -30,4 +30,4 @@ private:
     int m_port = 0;
 };
 
-} // namespace quorvane::testing
+} // namespace quorvane::test

@@ -24,7 +24,7 @@
 #include <map>
 #include <string>
 
-namespace quorvane::testing {
+namespace quorvane::test {
 namespace {
 
 struct ReplyCase {
@@ -192,4 +192,4 @@ TEST(Soak, PollsThroughEveryKindOfReplyLeaveNothingBehind)
 }
 
 } // namespace
-} // namespace quorvane::testing
+} // namespace quorvane::test
