@@ -238,8 +238,7 @@ void TForm1::Timer1Timer()
             setStatus("Data Error!");
             return;
         }
-        if (!folder().empty())
-            WriteSignalFiles();
+        WriteSignalFiles();
         syncSymbolSelector();
         ShowSelectedRecord();
     } catch (const std::exception& e) {
