@@ -15,9 +15,14 @@ GraphHistory::GraphHistory(int bandCount)
 {
 }
 
+int GraphHistory::following(int i) const
+{
+    return i >= size() - 1 ? 0 : i + 1;
+}
+
 int GraphHistory::NextY(int i) const
 {
-    const int next = (i >= size() - 1) ? 0 : i + 1;
+    const int next = following(i);
     return next == m_first ? -1 : next;
 }
 
@@ -38,9 +43,9 @@ void GraphHistory::DataPoint(QRgb color, std::int32_t value)
 
 void GraphHistory::ShiftY()
 {
-    m_current = (m_current >= size() - 1) ? 0 : m_current + 1;
+    m_current = following(m_current);
     m_bands[static_cast<std::size_t>(m_current)].count = 0;
-    m_first = (m_current >= size() - 1) ? 0 : m_current + 1;
+    m_first = following(m_current);
 }
 
 std::int32_t GraphHistory::largestValue() const
@@ -59,7 +64,7 @@ void GraphHistory::ReallocHistory(int bandCount)
     // Walk oldest to current rather than over the raw ring: after an earlier
     // growth the slots beyond the current band are empty, not newer.
     std::vector<int> order;
-    for (int i = m_first;; i = (i >= size() - 1) ? 0 : i + 1) {
+    for (int i = m_first;; i = following(i)) {
         order.push_back(i);
         if (i == m_current || order.size() == m_bands.size())
             break;

@@ -56,6 +56,9 @@ public:
     void ReallocHistory(int bandCount);
 
 private:
+    /// The band after i, wrapping at the end of the ring.
+    int following(int i) const;
+
     std::vector<GraphBand> m_bands;
     int m_first = 1;
     int m_current = 0;
