@@ -71,18 +71,20 @@ bool TCSpinEdit::IsValidChar(QChar c) const
 
 void TCSpinEdit::UpClick(QObject*)
 {
-    if (isReadOnly())
-        beep();
-    else
-        SetValue(spin::addSaturated(GetValue(), std::int64_t{m_increment}));
+    step(m_increment);
 }
 
 void TCSpinEdit::DownClick(QObject*)
 {
+    step(-std::int64_t{m_increment});
+}
+
+void TCSpinEdit::step(std::int64_t delta)
+{
     if (isReadOnly())
         beep();
     else
-        SetValue(spin::addSaturated(GetValue(), -std::int64_t{m_increment}));
+        SetValue(spin::addSaturated(GetValue(), delta));
 }
 
 void TCSpinEdit::Cut()
@@ -105,11 +107,11 @@ void TCSpinEdit::beep()
 
 void TCSpinEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Up)
-        UpClick(this);
-    else if (event->key() == Qt::Key_Down)
-        DownClick(this);
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        if (event->key() == Qt::Key_Up)
+            UpClick(this);
+        else
+            DownClick(this);
         event->accept();
         return;
     }

@@ -85,6 +85,7 @@ protected:
 
 private:
     void beep();
+    void step(std::int64_t delta);
     bool canModify() const { return m_editorEnabled && !isReadOnly(); }
     void SetEditRect();
     void placeButton();
