@@ -7,6 +7,17 @@
 
 namespace quorvane {
 
+namespace {
+
+void setGlyphOrBuiltIn(TTimerSpeedButton* button, const QImage& glyph, bool up)
+{
+    button->SetGlyph(glyph.isNull() ? spin::builtInGlyph(up) : glyph);
+    if (glyph.isNull())
+        button->SetNumGlyphs(1);
+}
+
+} // namespace
+
 TCSpinButton::TCSpinButton(QWidget* parent)
     : QWidget(parent)
 {
@@ -41,9 +52,7 @@ QImage TCSpinButton::UpGlyph() const
 
 void TCSpinButton::SetUpGlyph(const QImage& glyph)
 {
-    m_upButton->SetGlyph(glyph.isNull() ? spin::builtInGlyph(true) : glyph);
-    if (glyph.isNull())
-        m_upButton->SetNumGlyphs(1);
+    setGlyphOrBuiltIn(m_upButton, glyph, true);
 }
 
 QImage TCSpinButton::DownGlyph() const
@@ -53,9 +62,7 @@ QImage TCSpinButton::DownGlyph() const
 
 void TCSpinButton::SetDownGlyph(const QImage& glyph)
 {
-    m_downButton->SetGlyph(glyph.isNull() ? spin::builtInGlyph(false) : glyph);
-    if (glyph.isNull())
-        m_downButton->SetNumGlyphs(1);
+    setGlyphOrBuiltIn(m_downButton, glyph, false);
 }
 
 bool TCSpinButton::TabStop() const
