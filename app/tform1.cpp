@@ -47,12 +47,6 @@ std::string toText(const QString& s)
     return s.toLocal8Bit().toStdString();
 }
 
-void setComboIndex(QComboBox* box, int index)
-{
-    // An index outside the list leaves no selection, as the list control does.
-    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
-}
-
 } // namespace
 
 TForm1::TForm1(FormServices services, QWidget* parent)
@@ -180,9 +174,10 @@ void TForm1::readSettings()
     const TIniFile ini(SettingsPathFor(m_services.executablePath));
     m_ui->CheckBox2->setChecked(ini.ReadBool(kSection, "sound", false));
     m_ui->CheckBox1->setChecked(ini.ReadBool(kSection, "hint", true));
-    setComboIndex(m_ui->ComboBox1, ini.ReadInteger(kSection, "OpenS", 2));
-    setComboIndex(m_ui->ComboBox2, ini.ReadInteger(kSection, "CloseS", 1));
-    setComboIndex(m_ui->ComboBox3, ini.ReadInteger(kSection, "symbel", 0));
+    // An index outside the list leaves no selection, as the list control does.
+    m_ui->ComboBox1->setCurrentIndex(ini.ReadInteger(kSection, "OpenS", 2));
+    m_ui->ComboBox2->setCurrentIndex(ini.ReadInteger(kSection, "CloseS", 1));
+    m_ui->ComboBox3->setCurrentIndex(ini.ReadInteger(kSection, "symbel", 0));
     m_ui->TrackBar1->setValue(ini.ReadInteger(kSection, "MaxS", 25)); // the slider clamps to 1..100
     // The layout's "0.5" carries a point; where the regional separator is a
     // comma it would fail every conversion while MaxS stays 50 (no change

@@ -295,6 +295,7 @@ TEST_F(WindowTest, SettingsPassTheControlRulesAndAreWrittenBack)
         {"MaxS=0", "MaxS", "1"},
         {"MaxS=500", "MaxS", "100"},
         {"OpenS=20", "OpenS", "-1"},       // outside the list
+        {"CloseS=-3", "CloseS", "-1"},
         {"symbel=2", "symbel", "2"},       // read, never written
         {"hint=yes", "hint", "1"},         // no integer: the default
         {"hint=2", "hint", "1"},
