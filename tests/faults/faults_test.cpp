@@ -5,7 +5,6 @@
 // The tests run as root, where permission bits do not stop a write, so an
 // unwritable file is made by putting a folder where the file should be, and an
 // unwritable folder by making its path pass through a regular file.
-#include "errorlog.h"
 #include "exceptions.h"
 #include "formharness.h"
 #include "helloworld.h"
@@ -30,16 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
-
-std::size_t logEntries(const FormHarness& harness)
-{
-    const std::string log = FormHarness::readFile(harness.errorLog);
-    const std::string end = ", " + LogTimestamp(FormHarness::logTime()) + "\n";
-    std::size_t count = 0;
-    for (std::size_t at = log.find(end); at != std::string::npos; at = log.find(end, at + end.size()))
-        ++count;
-    return count;
-}
 
 class Faults : public ::testing::Test {
 protected:
@@ -70,11 +59,11 @@ protected:
 
     std::string signalFile(const std::string& name) const
     {
-        return FormHarness::readFile(m_harness.signalFolder + name);
+        return readFile(m_harness.signalFolder + name);
     }
 
     LoopbackService m_service;
-    FormHarness m_harness{"faults"};
+    FormHarness m_harness;
     std::string m_path;
     std::unique_ptr<TForm1> m_form;
 };
@@ -86,7 +75,7 @@ TEST_F(Faults, ServiceBreakingOffMidResponseIsOneLoggedFailureAndKeepsTheLastRec
     ASSERT_NE(before.find("Price=1.01,"), std::string::npos);
 
     EXPECT_EQ(poll("/midbody"), "Disconnect!");
-    EXPECT_EQ(logEntries(m_harness), 1u);
+    EXPECT_EQ(m_harness.logEntries(), 1u);
     EXPECT_EQ(signalFile("EURUSD"), before);
     EXPECT_EQ(m_form->records().size(), 3u) << "a failed call must leave the records of the last reply";
 
@@ -104,10 +93,10 @@ TEST_F(Faults, SilentServerIsCutOffByTheClientsTimeLimit)
     EXPECT_GE(took, limit - milliseconds(50));
     EXPECT_LT(took, limit + milliseconds(1500)) << "the poll outlived its time limit";
 
-    const std::string log = FormHarness::readFile(m_harness.errorLog);
+    const std::string log = readFile(m_harness.errorLog);
     EXPECT_NE(log.find(" - URL:" + m_service.url("/hang") + " - SOAPAction:urn:HelloWorld#Adder, "), std::string::npos)
         << log;
-    EXPECT_EQ(logEntries(m_harness), 1u);
+    EXPECT_EQ(m_harness.logEntries(), 1u);
     EXPECT_EQ(poll("/good/3"), "Connected!");
 }
 
@@ -125,7 +114,7 @@ TEST_F(Faults, OversizedResponseIsRefusedInsteadOfFillingMemory)
 {
     openWindow(milliseconds(10000));
     EXPECT_EQ(poll("/huge"), "Disconnect!");
-    EXPECT_EQ(logEntries(m_harness), 1u);
+    EXPECT_EQ(m_harness.logEntries(), 1u);
     EXPECT_EQ(poll("/good/4"), "Connected!");
 }
 
@@ -135,13 +124,13 @@ TEST_F(Faults, ServiceThatGoesAwayAndComesBack)
     m_service.stop();
     EXPECT_EQ(poll("/good/5"), "Disconnect!");
     EXPECT_EQ(poll("/good/6"), "Disconnect!");
-    EXPECT_EQ(logEntries(m_harness), 2u);
+    EXPECT_EQ(m_harness.logEntries(), 2u);
     EXPECT_NE(signalFile("EURUSD").find("Price=1.01,"), std::string::npos);
 
     m_service.start();
     EXPECT_EQ(poll("/good/7"), "Connected!");
     EXPECT_NE(signalFile("EURUSD").find("Price=1.07,"), std::string::npos);
-    EXPECT_EQ(logEntries(m_harness), 2u);
+    EXPECT_EQ(m_harness.logEntries(), 2u);
 }
 
 TEST_F(Faults, TerminalFolderDisappearingWhileRunningIsADataErrorUntilItReturns)
@@ -150,7 +139,7 @@ TEST_F(Faults, TerminalFolderDisappearingWhileRunningIsADataErrorUntilItReturns)
     fs::remove_all(m_harness.terminalFolder);
 
     EXPECT_EQ(poll("/good/8"), "Data Error!");
-    const std::string log = FormHarness::readFile(m_harness.errorLog);
+    const std::string log = readFile(m_harness.errorLog);
     EXPECT_EQ(log.rfind("Cannot create file " + m_harness.signalFolder + "EURUSD, ", 0), 0u) << log;
     EXPECT_FALSE(fs::exists(m_harness.terminalFolder)) << "the program must not make the terminal's folders";
 
@@ -158,7 +147,7 @@ TEST_F(Faults, TerminalFolderDisappearingWhileRunningIsADataErrorUntilItReturns)
     EXPECT_EQ(poll("/good/9"), "Connected!");
     for (const std::string& record : m_form->records())
         EXPECT_EQ(signalFile(ShortName(record)), record);
-    EXPECT_EQ(logEntries(m_harness), 1u);
+    EXPECT_EQ(m_harness.logEntries(), 1u);
 }
 
 TEST_F(Faults, ErrorLogThatCannotBeWrittenEscapesThePollWithItsPathAndTheNextPollGoesOn)
@@ -180,7 +169,7 @@ TEST_F(Faults, ErrorLogThatCannotBeWrittenEscapesThePollWithItsPathAndTheNextPol
 
     fs::remove(m_harness.errorLog);
     EXPECT_EQ(poll("/fault"), "Disconnect!");
-    EXPECT_EQ(logEntries(m_harness), 1u);
+    EXPECT_EQ(m_harness.logEntries(), 1u);
     EXPECT_EQ(poll("/good/10"), "Connected!");
 }
 
@@ -249,7 +238,7 @@ std::map<std::string, std::string> snapshot(const std::string& folder)
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const std::string path = entry.path().string();
-        files[path] = entry.is_regular_file() ? FormHarness::readFile(path) : std::string("<folder>");
+        files[path] = entry.is_regular_file() ? readFile(path) : std::string("<folder>");
     }
     return files;
 }
@@ -272,7 +261,7 @@ TEST_P(HostileSymbols, WriteNothingOutsideTheSignalFolder)
     before.erase(m_harness.errorLog);
 
     EXPECT_EQ(poll("/symbol/" + hex(GetParam().symbol)), "Data Error!");
-    const std::string log = FormHarness::readFile(m_harness.errorLog);
+    const std::string log = readFile(m_harness.errorLog);
     EXPECT_EQ(log.rfind("Cannot create file " + m_harness.signalFolder + GetParam().shortName + ", ", 0), 0u) << log;
     auto after = snapshot(m_harness.folder);
     after.erase(m_harness.errorLog);

@@ -130,7 +130,7 @@ private:
 
 bool holdsTag(const std::string& file, int tag)
 {
-    return FormHarness::readFile(file).find("Price=1.0" + std::to_string(tag) + ",") != std::string::npos;
+    return readFile(file).find("Price=1.0" + std::to_string(tag) + ",") != std::string::npos;
 }
 
 // Every file the expert advisor could open is one whole record of its symbol.
@@ -142,7 +142,7 @@ void expectOnlyWholeSignalFiles(const FormHarness& harness, std::set<std::string
             strayTemporaries.insert(name);   // a hidden temporary the killed copy could not rename
             continue;
         }
-        const std::string content = FormHarness::readFile(entry.path().string());
+        const std::string content = readFile(entry.path().string());
         SCOPED_TRACE(name + ": " + content);
         EXPECT_FALSE(content.empty());
         EXPECT_EQ(std::count(content.begin(), content.end(), ')'), 1);
@@ -154,7 +154,7 @@ void expectOnlyWholeSignalFiles(const FormHarness& harness, std::set<std::string
 TEST(KillDuringPoll, LeavesNoHalfWrittenSignalFileAndTheNextStartWorks)
 {
     LoopbackService service;
-    FormHarness harness("kill");
+    FormHarness harness;
     ProgramRun program(harness, service);
     const std::string eurusd = harness.signalFolder + "EURUSD";
 
@@ -162,7 +162,7 @@ TEST(KillDuringPoll, LeavesNoHalfWrittenSignalFileAndTheNextStartWorks)
     const auto started = Clock::now();
     program.start(1);
     ASSERT_TRUE(waitUntil([&] { return holdsTag(eurusd, 1); }, std::chrono::seconds(30)))
-        << FormHarness::readFile(harness.folder + "program-output.txt");
+        << readFile(harness.folder + "program-output.txt");
     const auto untilWritten = Clock::now() - started;
     program.kill(SIGKILL);
 
@@ -183,17 +183,17 @@ TEST(KillDuringPoll, LeavesNoHalfWrittenSignalFileAndTheNextStartWorks)
     program.start(99);
     ASSERT_TRUE(waitUntil([&] { return holdsTag(eurusd, 99); }, std::chrono::seconds(30)))
         << "the program did not come up after being killed:\n"
-        << FormHarness::readFile(harness.folder + "program-output.txt");
+        << readFile(harness.folder + "program-output.txt");
     expectOnlyWholeSignalFiles(harness, strayTemporaries);
 
     // And it still ends cleanly: settings written, EURUSD's file removed.
     ASSERT_TRUE(waitUntil([&] { return program.catches(SIGTERM); }, std::chrono::seconds(30)));
     const int status = program.kill(SIGTERM);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-    const std::string settings = FormHarness::readFile(harness.folder + "quorvane.INI");
+    const std::string settings = readFile(harness.folder + "quorvane.INI");
     EXPECT_NE(settings.find("MaxS=25"), std::string::npos) << settings;
     EXPECT_FALSE(fs::exists(eurusd));
-    EXPECT_NE(FormHarness::readFile(harness.signalFolder + "GBPUSD").find("Price=1.299,"), std::string::npos);
+    EXPECT_NE(readFile(harness.signalFolder + "GBPUSD").find("Price=1.299,"), std::string::npos);
 }
 
 // Settings are written at exit, key by key. A kill at any moment of that must
@@ -203,7 +203,7 @@ void expectWholeSettings(const FormHarness& harness, const std::string& url, std
 {
     const std::string path = harness.folder + "quorvane.INI";
     const TIniFile ini(path);
-    SCOPED_TRACE(FormHarness::readFile(path));
+    SCOPED_TRACE(readFile(path));
     EXPECT_EQ(ini.ReadString("Form", "mt4-path", ""), harness.terminalFolder);
     EXPECT_EQ(ini.ReadString("Service", "Url", ""), url);
     const struct {
@@ -224,14 +224,14 @@ void expectWholeSettings(const FormHarness& harness, const std::string& url, std
 TEST(KillDuringExit, LeavesAWholeSettingsFile)
 {
     LoopbackService service;
-    FormHarness harness("killexit");
+    FormHarness harness;
     ProgramRun program(harness, service);
     const std::string eurusd = harness.signalFolder + "EURUSD";
     auto startAndSettle = [&](int tag) {
         program.start(tag);
         ASSERT_TRUE(waitUntil([&] { return holdsTag(eurusd, tag) && program.catches(SIGTERM); },
                               std::chrono::seconds(30)))
-            << FormHarness::readFile(harness.folder + "program-output.txt");
+            << readFile(harness.folder + "program-output.txt");
     };
 
     // How long a clean exit takes.

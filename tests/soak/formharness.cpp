@@ -1,16 +1,14 @@
 #include "formharness.h"
 
+#include "errorlog.h"
 #include "httprio.h"
 #include "tform1.h"
 #include "trayshell.h"
 
 #include <QStatusBar>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 namespace quorvane::test {
 
@@ -42,27 +40,10 @@ public:
 
 } // namespace
 
-FormHarness::FormHarness(const std::string& name)
+FormHarness::FormHarness()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / ("quorvane-" + name + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a scratch folder");
-    folder = pattern + "/";
-    executablePath = folder + "quorvane";
-    terminalFolder = folder + "mt4";
-    signalFolder = terminalFolder + "/experts/files/";
-    errorLog = folder + "error_log.txt";
     std::filesystem::create_directories(signalFolder);
     std::ofstream(folder + "quorvane.INI") << "[Form]\nhint=0\nmt4-path=" << terminalFolder << "\n";
-}
-
-FormHarness::~FormHarness()
-{
-    std::error_code ignored;
-    // A fault test may have turned files into folders or made folders read-only.
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(folder, ignored);
 }
 
 FormServices FormHarness::services(std::function<std::string()> urlForPoll,
@@ -93,15 +74,24 @@ std::string FormHarness::status(const TForm1& form)
     return bar ? bar->currentMessage().toStdString() : std::string("<no status bar>");
 }
 
-std::string FormHarness::readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 QDateTime FormHarness::logTime()
 {
     return QDateTime(QDate(2026, 12, 8), QTime(10, 15, 30));
+}
+
+std::string FormHarness::logEntryEnd()
+{
+    return ", " + LogTimestamp(logTime()) + "\n";
+}
+
+std::size_t FormHarness::logEntries() const
+{
+    const std::string log = readFile(errorLog);
+    const std::string end = logEntryEnd();
+    std::size_t count = 0;
+    for (std::size_t at = log.find(end); at != std::string::npos; at = log.find(end, at + end.size()))
+        ++count;
+    return count;
 }
 
 } // namespace quorvane::test

@@ -5,13 +5,12 @@
 // scratch folder; the signal service is reached through `urlForPoll`.
 
 #include "formservices.h"
+#include "scratchfolder.h"
 
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
-
-class QStatusBar;
 
 namespace quorvane {
 class TForm1;
@@ -20,10 +19,8 @@ class TForm1;
 namespace quorvane::test {
 
 struct FormHarness {
-    /// Makes the scratch folder "<tmp>/quorvane-<name>-XXXXXX" with a
-    /// terminal folder and a settings file that names it.
-    explicit FormHarness(const std::string& name);
-    ~FormHarness();
+    /// Makes a terminal folder and a settings file that names it.
+    FormHarness();
     FormHarness(const FormHarness&) = delete;
     FormHarness& operator=(const FormHarness&) = delete;
 
@@ -33,18 +30,21 @@ struct FormHarness {
 
     /// The status bar text of `form`.
     static std::string status(const TForm1& form);
-    /// The whole content of a file ("" when absent).
-    static std::string readFile(const std::string& path);
-
-    std::string folder;           ///< scratch folder, ends with "/"
-    std::string executablePath;   ///< folder + "quorvane"
-    std::string terminalFolder;   ///< folder + "mt4"
-    std::string signalFolder;     ///< terminalFolder + "/experts/files/"
-    std::string errorLog;         ///< folder + "error_log.txt"
-    std::vector<std::string> reported;   ///< messages of the application-wide report
-    std::vector<std::string> shown;      ///< plain message boxes
     /// The fixed local time that every log line carries.
     static QDateTime logTime();
+    /// How each error log entry ends: ", " and the stamp of logTime(), then LF.
+    static std::string logEntryEnd();
+    /// Whole entries in the error log so far.
+    std::size_t logEntries() const;
+
+    ScratchFolder scratch;
+    std::string folder = scratch.path() + "/";                    ///< ends with "/"
+    std::string executablePath = folder + "quorvane";
+    std::string terminalFolder = folder + "mt4";
+    std::string signalFolder = terminalFolder + "/experts/files/";
+    std::string errorLog = folder + "error_log.txt";
+    std::vector<std::string> reported;   ///< messages of the application-wide report
+    std::vector<std::string> shown;      ///< plain message boxes
 };
 
 } // namespace quorvane::test
