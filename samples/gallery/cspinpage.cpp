@@ -60,12 +60,10 @@ QWidget* makeSpinPage(QWidget* parent)
     row->addStretch();
     layout->addLayout(row);
 
-    for (TCSpinEdit* edit : {ranged, free, stepOnly, readOnly})
-        edit->setMaximumWidth(160);
-
     auto* beeps = new QLabel(page);
     int count = 0;
     for (TCSpinEdit* edit : {ranged, free, stepOnly, readOnly}) {
+        edit->setMaximumWidth(160);
         QObject::connect(edit, &TCSpinEdit::beeped, beeps, [beeps, count]() mutable {
             beeps->setText(QStringLiteral("Beep %1").arg(++count));
         });
