@@ -9,7 +9,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 using namespace quorvane;
 
