@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <memory>
+
 using quorvane::TCSpinButton;
 using quorvane::TCSpinEdit;
 
@@ -61,11 +63,12 @@ QWidget* makeSpinPage(QWidget* parent)
     layout->addLayout(row);
 
     auto* beeps = new QLabel(page);
-    int count = 0;
+    // One count for all four fields.
+    auto count = std::make_shared<int>(0);
     for (TCSpinEdit* edit : {ranged, free, stepOnly, readOnly}) {
         edit->setMaximumWidth(160);
-        QObject::connect(edit, &TCSpinEdit::beeped, beeps, [beeps, count]() mutable {
-            beeps->setText(QStringLiteral("Beep %1").arg(++count));
+        QObject::connect(edit, &TCSpinEdit::beeped, beeps, [beeps, count] {
+            beeps->setText(QStringLiteral("Beep %1").arg(++*count));
         });
     }
     layout->addWidget(beeps);
