@@ -28,8 +28,6 @@
 
 namespace quorvane {
 
-TForm1* Form1 = nullptr;
-
 namespace {
 
 constexpr const char* kSection = "Form";
@@ -56,7 +54,6 @@ TForm1::TForm1(FormServices services, QWidget* parent)
       m_ui(std::make_unique<Ui::TForm1>()),
       m_alarmLog(ExecutableFolder(m_services.executablePath) + "log.txt")
 {
-    Form1 = this;
     m_ui->setupUi(this);
     setFixedSize(776, 566);
     buildComponents();
@@ -70,8 +67,6 @@ TForm1::~TForm1()
 {
     if (!m_destroyed)
         runGuarded(m_services.reportError, [this] { FormDestroy(); });
-    if (Form1 == this)
-        Form1 = nullptr;
 }
 
 void TForm1::buildComponents()

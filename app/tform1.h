@@ -125,7 +125,4 @@ private:
     bool m_destroyed = false;
 };
 
-/// The one main window, from its construction until the program ends.
-extern TForm1* Form1;
-
 } // namespace quorvane
