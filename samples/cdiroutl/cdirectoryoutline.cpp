@@ -3,29 +3,11 @@
 #include "outlinemodel.h"
 
 #include <QHeaderView>
+#include <QScopedValueRollback>
 
 namespace quorvane {
 
 namespace {
-
-// Sets a flag for the lifetime of a scope: the outline is moving the view,
-// so the view's reactions must not call back into the outline.
-class SyncGuard {
-public:
-    explicit SyncGuard(bool& flag)
-        : m_flag(flag)
-        , m_old(flag)
-    {
-        m_flag = true;
-    }
-    ~SyncGuard() { m_flag = m_old; }
-    SyncGuard(const SyncGuard&) = delete;
-    SyncGuard& operator=(const SyncGuard&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_old;
-};
 
 std::unique_ptr<DirectorySystem> orReal(std::unique_ptr<DirectorySystem> fs)
 {
@@ -78,12 +60,12 @@ void TCDirectoryOutline::installHooks()
     };
     hooks.inserted = [this](int, int, int) { m_model->endInsert(); };
     hooks.expanded = [this](int item) {
-        SyncGuard guard(m_syncing);
+        const QScopedValueRollback<bool> guard(m_syncing, true);
         expand(m_model->indexOfItem(item));
         m_model->pictureChanged(item);
     };
     hooks.selected = [this](int item) {
-        SyncGuard guard(m_syncing);
+        const QScopedValueRollback<bool> guard(m_syncing, true);
         const QModelIndex index = m_model->indexOfItem(item);
         setCurrentIndex(index);
         scrollTo(index);
@@ -172,7 +154,7 @@ void TCDirectoryOutline::onViewExpanded(const QModelIndex& index)
             m_outline.Expand(item);
         if (!m_outline.HasChildren(item)) {
             // The level turned out empty: fold it so the view drops its expander.
-            SyncGuard guard(m_syncing);
+            const QScopedValueRollback<bool> guard(m_syncing, true);
             collapse(index);
         }
     } catch (const std::exception& error) {

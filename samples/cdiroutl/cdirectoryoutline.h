@@ -85,6 +85,8 @@ private:
     std::unique_ptr<DirectorySystem> m_fs;
     DirectoryOutline m_outline;
     OutlineModel* m_model = nullptr;
+    /// Set while the outline moves the view, so that the view's reactions do
+    /// not call back into the outline.
     bool m_syncing = false;
 };
 
