@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -150,15 +151,15 @@ ReadResult readFile(const std::string& path, std::string* content)
     return ReadResult::Ok;
 }
 
-// Index of the first header line of the section, or -1.
-long findSection(const Document& document, const std::string& section)
+// Index of the first header line of the section, if there is one.
+std::optional<std::size_t> findSection(const Document& document, const std::string& section)
 {
     std::string name;
     for (std::size_t i = 0; i < document.lines.size(); ++i) {
         if (isSectionHeader(document.lines[i].text, &name) && sameName(name, section))
-            return static_cast<long>(i);
+            return i;
     }
-    return -1;
+    return std::nullopt;
 }
 
 // One past the last line that belongs to the section starting at header.
@@ -178,12 +179,12 @@ bool lookUp(const std::string& path, const std::string& section, const std::stri
     if (readFile(path, &content) != ReadResult::Ok)
         return false;
     const Document document = parse(content);
-    const long header = findSection(document, section);
-    if (header < 0)
+    const std::optional<std::size_t> header = findSection(document, section);
+    if (!header)
         return false;
-    const std::size_t end = sectionEnd(document, static_cast<std::size_t>(header));
+    const std::size_t end = sectionEnd(document, *header);
     std::string lineKey;
-    for (std::size_t i = static_cast<std::size_t>(header) + 1; i < end; ++i) {
+    for (std::size_t i = *header + 1; i < end; ++i) {
         if (isKeyLine(document.lines[i].text, &lineKey, value) && sameName(lineKey, key)) {
             // Like the Windows functions: one pair of matching enclosing quotes goes.
             if (value->size() >= 2 && (value->front() == '"' || value->front() == '\'')
@@ -368,14 +369,14 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
 
     Document document = parse(content);
     const std::string newLine = cleanKey + "=" + value;
-    const long header = findSection(document, cleanSection);
-    if (header < 0) {
+    const std::optional<std::size_t> header = findSection(document, cleanSection);
+    if (!header) {
         if (!document.lines.empty() && document.lines.back().ending.empty())
             document.lines.back().ending = document.newline;
         document.lines.push_back({"[" + cleanSection + "]", document.newline});
         document.lines.push_back({newLine, document.newline});
     } else {
-        const auto start = static_cast<std::size_t>(header);
+        const std::size_t start = *header;
         const std::size_t end = sectionEnd(document, start);
         std::size_t last = start; // last non-blank line of the section
         std::string lineKey;
