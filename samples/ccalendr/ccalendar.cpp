@@ -122,14 +122,12 @@ int TCCalendar::DaysThisMonth() const
 
 void TCCalendar::UpdateCalendar()
 {
-    m_updating = true;
     const Ymd date = DecodeDate(m_date);
     const int first = m_date - (date.day - 1);
     m_monthOffset = monthOffset(DayOfWeek(first), m_startOfWeek);
     m_col = dayColumn(date.day, m_monthOffset);
     m_row = dayRow(date.day, m_monthOffset);
     invalidate();
-    m_updating = false;
 }
 
 void TCCalendar::Change()
@@ -139,7 +137,7 @@ void TCCalendar::Change()
 
 bool TCCalendar::SelectCell(int column, int row)
 {
-    if (m_readOnly && !m_updating)
+    if (m_readOnly)
         return false;
     if (GetCellText(column, row).isEmpty())
         return false;

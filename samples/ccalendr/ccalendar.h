@@ -133,7 +133,6 @@ private:
     std::int16_t m_startOfWeek = 0;
     bool m_useCurrentDate = true;
     bool m_readOnly = false;
-    bool m_updating = false;
     int m_col = 0;
     int m_row = 1;
     int m_gridLineWidth = 1;
