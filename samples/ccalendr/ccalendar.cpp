@@ -30,9 +30,10 @@ void TCCalendar::setDateFromToday()
 
 void TCCalendar::SeTCCalendarDate(double value)
 {
-    if (!std::isfinite(value) || std::trunc(value) < minSerial() || std::trunc(value) > maxSerial())
+    const double day = std::trunc(value);
+    if (!std::isfinite(day) || day < minSerial() || day > maxSerial())
         throw EDateEncodeError();
-    m_date = static_cast<int>(std::trunc(value));
+    m_date = static_cast<int>(day);
     UpdateCalendar();
     Change();
 }
