@@ -15,9 +15,6 @@ public:
     explicit TerminationWatch(QObject* parent = nullptr);
     ~TerminationWatch() override;
 
-    TerminationWatch(const TerminationWatch&) = delete;
-    TerminationWatch& operator=(const TerminationWatch&) = delete;
-
 signals:
     /// A termination signal arrived; emitted once per signal, from the event loop.
     void terminationRequested(int signalNumber);

@@ -38,9 +38,6 @@ public:
     /// Runs FormDestroy; its errors are reported and end it at that step.
     ~TForm1() override;
 
-    TForm1(const TForm1&) = delete;
-    TForm1& operator=(const TForm1&) = delete;
-
     // Lifecycle.
     void FormCreate();
     void FormDestroy();
