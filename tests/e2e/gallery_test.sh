@@ -17,7 +17,6 @@ trap cleanup EXIT
 
 fail() { echo "gallery_test: $*" >&2; exit 1; }
 
-
 # Pictures for comparing are kept as PPM: no time stamps inside, so equal
 # pixels give equal files.
 grab() { # FILE: the gallery window as it is on screen now
@@ -51,13 +50,9 @@ for page in perfgrap cgauges cspin ccalendr cdiroutl; do
         while [ "$x" -lt "$WIDTH" ] && [ -z "$found" ]; do
             x=$((x + 15))
             xdotool mousemove --window "$wid" "$x" 12 click 1
-            tries=10
-            while [ "$tries" -gt 0 ]; do
-                tab_row "$work/tabs-now.ppm"
-                if ! cmp -s "$work/tabs-now.ppm" "$work/tabs-before.ppm"; then found=yes; break; fi
-                tries=$((tries - 1))
-                sleep 0.1
-            done
+            if wait_until 1 'tab_row "$work/tabs-now.ppm" && ! cmp -s "$work/tabs-now.ppm" "$work/tabs-before.ppm"'; then
+                found=yes
+            fi
         done
         [ -n "$found" ] || fail "no tab found for $page"
         # Only the graph page animates and it comes first: every later page

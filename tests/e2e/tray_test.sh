@@ -41,7 +41,6 @@ fail() {
     exit 1
 }
 
-
 said() { grep -qx "$1" "$work/stdout" 2>/dev/null; }
 
 # The main window: the program's window that the window manager manages
@@ -51,7 +50,7 @@ main_window() {
     for w in $(xdotool search --pid "$pid" 2>/dev/null); do
         hex=$(printf '0x%x' "$w")
         [ "$hex" = "$icon" ] && continue
-        if xprop -id "$hex" WM_STATE >/dev/null 2>&1 && xprop -id "$hex" WM_STATE 2>/dev/null | grep -q 'window state'; then
+        if xprop -id "$hex" WM_STATE 2>/dev/null | grep -q 'window state'; then
             if ! xwininfo -id "$hex" 2>/dev/null | grep -q 'Override Redirect State: yes'; then
                 echo "$hex"
                 return 0

@@ -19,7 +19,6 @@ trap cleanup EXIT
 
 fail() { echo "window_test: $*" >&2; exit 1; }
 
-
 find_window() { # NAME-REGEX -> window id of a visible window
     timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
 }

@@ -38,7 +38,6 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 
-
 # The X server picks a free display itself and writes its number once it
 # accepts connections, so two runs at the same time never collide.
 Xvfb -displayfd 5 -screen 0 "$geometry" -nolisten tcp -noreset \
