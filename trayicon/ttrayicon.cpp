@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QSessionManager>
 #include <QTimer>
 #include <QWidget>
@@ -15,20 +16,6 @@ namespace quorvane {
 namespace {
 
 constexpr int DefaultAnimateInterval = 1000;
-
-// Keeps the hook from answering the window-state changes that Minimize and
-// Restore cause themselves.
-class MovingGuard {
-public:
-    explicit MovingGuard(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~MovingGuard() { m_flag = m_old; }
-    MovingGuard(const MovingGuard&) = delete;
-    MovingGuard& operator=(const MovingGuard&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_old;
-};
 
 } // namespace
 
@@ -49,8 +36,6 @@ TTrayIcon::TTrayIcon(QObject* owner, QWidget* applicationWindow, std::unique_ptr
 
     m_window = std::make_unique<TrayMessageWindow>(
         [this](unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) { return DoMessage(msg, wParam, lParam); });
-    m_data = NotifyIconData();
-    m_data.size = 488;
     m_data.window = m_window.get();
     m_data.id = reinterpret_cast<std::uintptr_t>(this);
     m_data.flags = NotifyIconData::NIF_MESSAGE | NotifyIconData::NIF_ICON;
@@ -151,7 +136,7 @@ void TTrayIcon::SetIconIndex(int index)
 {
     m_iconIndex = index;
     if (m_icons)
-        takeIcon(m_icons->Icon(index));
+        m_icon = m_icons->Icon(index);
     Update();
 }
 
@@ -190,11 +175,11 @@ void TTrayIcon::Loaded()
 {
     if (m_icons) {
         enableTimer(m_animate);
-        takeIcon(m_icons->Icon(m_iconIndex));
+        m_icon = m_icons->Icon(m_iconIndex);
     } else {
         m_animate = false;
         enableTimer(false);
-        takeIcon(applicationIcon());
+        m_icon = applicationIcon();
     }
     Update();
 }
@@ -215,7 +200,7 @@ void TTrayIcon::Notification(QObject* component, TOperation operation)
 void TTrayIcon::Minimize()
 {
     if (m_appWindow) {
-        MovingGuard guard(m_moving);
+        const QScopedValueRollback<bool> moving(m_moving, true);
         // Only an icon that is really in a notification area can bring the
         // window back; otherwise the window keeps its task-bar button.
         const bool toTray = m_inTray && m_shell->IsAvailable();
@@ -233,7 +218,7 @@ void TTrayIcon::Minimize()
 void TTrayIcon::Restore()
 {
     if (m_appWindow) {
-        MovingGuard guard(m_moving);
+        const QScopedValueRollback<bool> moving(m_moving, true);
         // Clearing only the minimised bit brings a maximised window back maximised.
         m_appWindow->setWindowState(m_appWindow->windowState() & ~Qt::WindowMinimized);
         m_appWindow->show();
@@ -264,7 +249,7 @@ void TTrayIcon::Update()
 
 void TTrayIcon::SetDefaultIcon()
 {
-    takeIcon(applicationIcon());
+    m_icon = applicationIcon();
     Update();
 }
 
@@ -459,11 +444,6 @@ void TTrayIcon::unhookApplication()
     if (m_appWindow)
         m_appWindow->removeEventFilter(this);
     m_hooked = false;
-}
-
-void TTrayIcon::takeIcon(const QIcon& icon)
-{
-    m_icon = icon;
 }
 
 QIcon TTrayIcon::applicationIcon()

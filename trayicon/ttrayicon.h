@@ -81,7 +81,7 @@ public:
     TTrayIcon& operator=(const TTrayIcon&) = delete;
 
     /// Whether the icon is in the tray. Setting true adds it, false removes it;
-    /// throws quorvane::Exception when the notification area refuses.
+    /// throws EOutOfResources when the notification area refuses.
     bool Visible() const { return m_visible; }
     virtual void SetVisible(bool value);
 
@@ -186,7 +186,6 @@ private:
     bool ApplicationHookProc(QEvent* event);
     void hookApplication();
     void unhookApplication();
-    void takeIcon(const QIcon& icon);
     void enableTimer(bool enabled);
     static QIcon applicationIcon();
 
@@ -210,6 +209,8 @@ private:
     bool m_timerEnabled = false;
     bool m_inTray = false;
     bool m_hooked = false;
+    // Set while Minimize or Restore change the window's state themselves, so
+    // the hook does not answer those changes.
     bool m_moving = false;
 };
 
