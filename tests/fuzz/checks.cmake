@@ -1,8 +1,6 @@
 # The invariant checks, shared by the fuzz targets and the replay test; either
 # folder may come first.
-if(TARGET quorvane_fuzz_checks)
-    return()
-endif()
+include_guard(GLOBAL)
 add_library(quorvane_fuzz_checks STATIC
     ${CMAKE_CURRENT_LIST_DIR}/checks.h
     ${CMAKE_CURRENT_LIST_DIR}/recordscheck.cpp
