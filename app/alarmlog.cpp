@@ -1,6 +1,7 @@
 #include "alarmlog.h"
 
 #include "exceptions.h"
+#include "files.h"
 
 #include <fstream>
 #include <iterator>
@@ -61,12 +62,8 @@ void AlarmLog::Save() const
 {
     if (m_keepFile)
         return;
-    std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EFCreateError(m_path);
-    out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
-    out.close();
-    if (!out)
+    // Replaced, never truncated first: a crash during exit keeps the old log.
+    if (!replaceFile(m_path, m_text))
         throw EFCreateError(m_path);
 }
 

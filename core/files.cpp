@@ -1,0 +1,168 @@
+#include "files.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane {
+
+namespace {
+
+FileResult failure(FileStep step, int error)
+{
+    return FileResult{step, error};
+}
+
+int writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return 0;
+}
+
+// Writes, flushes and closes; the first error wins and the descriptor is
+// closed in any case.
+int finish(int fd, std::string_view bytes, bool sync, bool truncate)
+{
+    int error = writeAll(fd, bytes);
+    if (error == 0 && truncate && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+        error = errno;
+    if (error == 0 && sync && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+unsigned currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+FileResult rewriteInPlace(const std::string& path, std::string_view bytes, bool sync)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return failure(FileStep::Open, errno);
+    const int error = finish(fd, bytes, sync, true);
+    return error == 0 ? FileResult{} : failure(FileStep::Write, error);
+}
+
+bool mayFallBackInPlace(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+} // namespace
+
+FileResult replaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options)
+{
+    std::string target = path;
+    struct stat info {};
+    bool exists = ::lstat(path.c_str(), &info) == 0;
+    const bool isLink = exists && S_ISLNK(info.st_mode);
+    if (isLink && options.links == LinkPolicy::Follow) {
+        char resolved[PATH_MAX];
+        if (!::realpath(path.c_str(), resolved))
+            return failure(FileStep::Open, errno);
+        target = resolved;
+        exists = ::stat(target.c_str(), &info) == 0;
+    } else if (isLink) {
+        exists = false; // the link itself goes; nothing of it is kept
+    }
+    if (exists && !S_ISREG(info.st_mode))
+        return failure(FileStep::Open, EISDIR);
+    // A read-only file says "leave me alone", whatever its folder allows.
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return failure(FileStep::Open, errno);
+    // A rename would split the file from its other names.
+    if (exists && info.st_nlink > 1)
+        return rewriteInPlace(target, bytes, options.sync);
+
+    // The temporary sibling sits in the same folder so the rename below is
+    // one step on one file system.
+    std::string temporary = folderOf(target) + "/." + nameOf(target) + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        const int error = errno;
+        if (exists && mayFallBackInPlace(error))
+            return rewriteInPlace(target, bytes, options.sync);
+        return failure(FileStep::Create, error);
+    }
+    const auto abandon = [&](FileStep step, int error) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return failure(step, error);
+    };
+    if (exists) {
+        if (::fchmod(fd, info.st_mode & 07777) != 0)
+            return abandon(FileStep::Create, errno);
+        struct stat made {};
+        if (::fstat(fd, &made) != 0)
+            return abandon(FileStep::Create, errno);
+        if ((made.st_uid != info.st_uid || made.st_gid != info.st_gid)
+            && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
+            // A new file would change hands: keep the old one and write into it.
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return rewriteInPlace(target, bytes, options.sync);
+        }
+    } else if (::fchmod(fd, options.newFileMode & ~currentUmask() & 07777) != 0) {
+        return abandon(FileStep::Create, errno);
+    }
+    const int error = finish(fd, bytes, options.sync, false);
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return failure(FileStep::Write, error);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(temporary.c_str());
+        return failure(FileStep::Write, renameError);
+    }
+    return {};
+}
+
+FileResult appendToFile(const std::string& path, std::string_view bytes)
+{
+    // Open an existing file first, to tell "cannot open" from "cannot create".
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        // ENOTDIR: a part of the folder is a file, so nothing exists there either.
+        if (errno != ENOENT && errno != ENOTDIR)
+            return failure(FileStep::Open, errno);
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd < 0)
+            return failure(FileStep::Create, errno);
+    }
+    const int error = finish(fd, bytes, false, false);
+    return error == 0 ? FileResult{} : failure(FileStep::Write, error);
+}
+
+} // namespace quorvane
