@@ -194,7 +194,8 @@ void LoopbackServer::serve(int connection, SSL* tls)
         for (size_t done = 0; done < reply.raw.size();) {
             const char* data = reply.raw.data() + done;
             const size_t size = reply.raw.size() - done;
-            const ssize_t n = tls ? SSL_write(tls, data, static_cast<int>(size)) : ::send(connection, data, size, MSG_NOSIGNAL);
+            const ssize_t n = tls ? SSL_write(tls, data, static_cast<int>(size))
+                                  : ::send(connection, data, size, MSG_NOSIGNAL);
             if (n <= 0)
                 return;
             done += static_cast<size_t>(n);
