@@ -29,6 +29,10 @@ public:
     /// A larger body fails the call instead of filling memory.
     void SetMaxResponseBytes(std::size_t bytes) { m_maxResponseBytes = bytes; }
 
+    /// Trust only the CA certificates in this PEM file for https (tests make
+    /// their own); empty, the default: the system's trust store.
+    void SetCaFile(const std::string& path) { m_caFile = path; }
+
 private:
     /// POST when `body` is set, else GET.
     std::string perform(const EndpointUrl& endpoint, const std::string& soapAction, const std::string* body);
@@ -39,6 +43,7 @@ private:
     std::chrono::milliseconds m_connectTimeout{5000};
     std::chrono::milliseconds m_totalTimeout{10000};
     std::size_t m_maxResponseBytes = kDefaultMaxResponseBytes;
+    std::string m_caFile;
 
     // State of the exchange under way.
     std::string m_response;

@@ -1,8 +1,15 @@
 #include "loopbackserver.h"
 
+#include "testcertificates.h"
+
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -34,6 +41,17 @@ HttpReply httpReply(int status, const std::string& reason, const std::string& bo
 
 LoopbackServer::LoopbackServer(Responder responder) : m_responder(std::move(responder))
 {
+    start();
+}
+
+LoopbackServer::LoopbackServer(Responder responder, const TestCertificate& identity)
+    : m_responder(std::move(responder)), m_tls(newServerContext(identity))
+{
+    start();
+}
+
+void LoopbackServer::start()
+{
     m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -46,11 +64,24 @@ LoopbackServer::LoopbackServer(Responder responder) : m_responder(std::move(resp
         throw std::runtime_error("loopback server: cannot listen");
     m_port = ntohs(address.sin_port);
     m_thread = std::thread([this] {
+        // Writing TLS to a client that has gone raises SIGPIPE; here it only
+        // fails the write.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         while (waitReadable(m_listen)) {
             const int connection = ::accept(m_listen, nullptr, nullptr);
             if (connection >= 0) {
                 ++m_accepted;
-                serve(connection);
+                SSL* tls = m_tls ? SSL_new(m_tls) : nullptr;
+                if (!m_tls || (tls && handshake(connection, tls))) {
+                    serve(connection, tls);
+                    if (tls)
+                        (void)SSL_shutdown(tls);
+                }
+                SSL_free(tls);
+                ERR_clear_error();
                 ::close(connection);
             }
         }
@@ -63,11 +94,12 @@ LoopbackServer::~LoopbackServer()
     m_thread.join();
     for (const int fd : {m_listen, m_wake[0], m_wake[1]})
         ::close(fd);
+    SSL_CTX_free(m_tls);
 }
 
 std::string LoopbackServer::url(const std::string& path) const
 {
-    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+    return (m_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port) + path;
 }
 
 std::vector<HttpRequest> LoopbackServer::requests() const
@@ -85,12 +117,41 @@ bool LoopbackServer::waitReadable(int fd) const
     return (fds[1].revents & POLLIN) == 0;
 }
 
-void LoopbackServer::serve(int connection)
+// The handshake runs non-blocking, so that a client that never finishes it
+// cannot keep the server from stopping.
+bool LoopbackServer::handshake(int connection, SSL* tls) const
+{
+    const int flags = ::fcntl(connection, F_GETFL);
+    if (flags < 0 || SSL_set_fd(tls, connection) != 1 || ::fcntl(connection, F_SETFL, flags | O_NONBLOCK) != 0)
+        return false;
+    for (;;) {
+        const int rc = SSL_accept(tls);
+        if (rc == 1)
+            break;
+        const int error = SSL_get_error(tls, rc);
+        if (error == SSL_ERROR_WANT_READ) {
+            if (!waitReadable(connection))
+                return false;
+        } else if (error == SSL_ERROR_WANT_WRITE) {
+            pollfd out = {connection, POLLOUT, 0};
+            (void)::poll(&out, 1, -1);
+        } else {
+            return false; // the client refused us, or spoke no TLS
+        }
+    }
+    return ::fcntl(connection, F_SETFL, flags) == 0;
+}
+
+void LoopbackServer::serve(int connection, SSL* tls)
 {
     std::string buffer;
     const auto fill = [&] {
         char chunk[65536];
-        const ssize_t n = waitReadable(connection) ? ::recv(connection, chunk, sizeof chunk, 0) : 0;
+        // TLS may hold decrypted bytes that poll cannot see.
+        const bool ready = (tls && SSL_pending(tls) > 0) || waitReadable(connection);
+        const ssize_t n = !ready ? 0
+            : tls                ? SSL_read(tls, chunk, static_cast<int>(sizeof chunk))
+                                 : ::recv(connection, chunk, sizeof chunk, 0);
         if (n > 0)
             buffer.append(chunk, static_cast<size_t>(n));
         return n > 0;
@@ -131,7 +192,10 @@ void LoopbackServer::serve(int connection)
             return;
         }
         for (size_t done = 0; done < reply.raw.size();) {
-            const ssize_t n = ::send(connection, reply.raw.data() + done, reply.raw.size() - done, MSG_NOSIGNAL);
+            const char* data = reply.raw.data() + done;
+            const size_t size = reply.raw.size() - done;
+            const ssize_t n = tls ? SSL_write(tls, data, static_cast<int>(size))
+                                  : ::send(connection, data, size, MSG_NOSIGNAL);
             if (n <= 0)
                 return;
             done += static_cast<size_t>(n);

@@ -1,6 +1,7 @@
 #pragma once
 // A tiny HTTP/1.1 server on 127.0.0.1 for transport tests: one connection at
 // a time, canned replies chosen per request, counts accepted connections.
+// Optionally https, with a certificate the test makes.
 
 #include <atomic>
 #include <functional>
@@ -10,7 +11,12 @@
 #include <utility>
 #include <vector>
 
+struct ssl_ctx_st;
+struct ssl_st;
+
 namespace quorvane::test {
+
+struct TestCertificate;
 
 struct HttpRequest {
     std::string method, target;
@@ -38,6 +44,9 @@ public:
     using Responder = std::function<HttpReply(const HttpRequest&, int index)>;
 
     explicit LoopbackServer(Responder responder);
+    /// Serves https, presenting `identity`. A connection whose handshake
+    /// fails is closed without a request.
+    LoopbackServer(Responder responder, const TestCertificate& identity);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -48,10 +57,13 @@ public:
     std::vector<HttpRequest> requests() const;
 
 private:
-    void serve(int connection);
+    void start();
+    void serve(int connection, ssl_st* tls);
+    bool handshake(int connection, ssl_st* tls) const;
     bool waitReadable(int fd) const;
 
     Responder m_responder;
+    ssl_ctx_st* m_tls = nullptr;
     int m_listen = -1, m_port = 0, m_wake[2] = {-1, -1};
     std::atomic<int> m_accepted{0};
     mutable std::mutex m_lock;
