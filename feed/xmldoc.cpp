@@ -134,8 +134,8 @@ bool isBlankText(const xmlNode* node)
 }
 
 // XML_PARSE_NOBLANKS keeps white space that stands alone in an element
-// ("<return>   </return>") or beside text-like nodes; the reply rules keep no
-// white-space-only text at all. CDATA sections are not text nodes and stay.
+// ("<return>   </return>") or in one that also holds text ("<a>x<b/> </a>");
+// the reply rules keep no white-space-only text at all. CDATA sections are not text nodes and stay.
 // Only element content is walked: the children of an entity reference belong
 // to the entity's declaration.
 void dropBlankText(xmlNode* root)
