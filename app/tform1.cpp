@@ -298,7 +298,8 @@ void TForm1::ShowSelectedRecord()
     const char separator = RegionalDecimalSeparator();
 
     m_ui->Label10->setText(QString::fromLocal8Bit(GetField(record, "Signal")));
-    const double signal = StrToFloat(toText(m_ui->Label10->text()), separator);
+    // The service writes the field with "." in every locale; Edit1 is ours and regional.
+    const double signal = SignalToFloat(toText(m_ui->Label10->text()), separator);
     QPalette pal = m_ui->Label10->palette();
     pal.setColor(QPalette::WindowText, signal > 0   ? kClGreen
                                        : signal < 0 ? kClRed

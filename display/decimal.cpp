@@ -17,9 +17,9 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
     throw EConvertError("'" + text + "' is not a valid floating point value");
 }
 
-} // namespace
-
-double StrToFloat(const std::string& text, char decimalSeparator)
+// The number grammar with either of two decimal separators (the same one twice
+// for a single separator); at most one separator in a text.
+double parseNumber(const std::string& text, char separator, char otherSeparator)
 {
     std::size_t begin = 0;
     std::size_t end = text.size();
@@ -44,7 +44,7 @@ double StrToFloat(const std::string& text, char decimalSeparator)
         plain += text[i++];
         ++digits;
     }
-    if (i < end && text[i] == decimalSeparator) {
+    if (i < end && (text[i] == separator || text[i] == otherSeparator)) {
         plain += '.';
         ++i;
         while (i < end && isDigit(text[i])) {
@@ -93,6 +93,18 @@ double StrToFloat(const std::string& text, char decimalSeparator)
     if (!std::isfinite(value))
         refuse(text);
     return negative ? -value : value;
+}
+
+} // namespace
+
+double StrToFloat(const std::string& text, char decimalSeparator)
+{
+    return parseNumber(text, decimalSeparator, decimalSeparator);
+}
+
+double SignalToFloat(const std::string& text, char regionalSeparator)
+{
+    return parseNumber(text, '.', regionalSeparator);
 }
 
 std::string MaxSignalText(int position, char decimalSeparator)

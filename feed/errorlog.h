@@ -1,6 +1,8 @@
 #pragma once
-// "error_log.txt": one LF-terminated line per failed poll, never capped.
+// "error_log.txt": one LF-terminated line per failed poll. The file is never
+// capped, but a line quotes at most kLogQuoteLimit bytes of each text.
 
+#include <cstddef>
 #include <string>
 
 class QDateTime;
@@ -17,7 +19,16 @@ void AppendLog(const std::string& folder, const std::string& text, const std::st
 /// blank and the long time; the time is left out at exactly midnight.
 std::string LogTimestamp(const QDateTime& localTime);
 
-/// One error-log line: message, ", ", reply, ", ", timestamp.
+/// The most bytes of one text (the message, the reply) that an error-log line quotes.
+inline constexpr std::size_t kLogQuoteLimit = 64 * 1024;
+
+/// `text` as an error-log line quotes it: whole when it has at most `limit` bytes;
+/// otherwise its first `limit` bytes, less the start of a UTF-8 character that the
+/// cut would split, followed by "... [N bytes left out]".
+std::string LogQuote(const std::string& text, std::size_t limit = kLogQuoteLimit);
+
+/// One error-log line: message, ", ", reply, ", ", timestamp, with the message
+/// and the reply quoted by LogQuote.
 std::string ErrorLogLine(const std::string& message, const std::string& reply,
                          const std::string& timestamp);
 

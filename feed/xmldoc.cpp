@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <mutex>
+#include <vector>
 
 namespace quorvane {
 
@@ -120,6 +121,42 @@ std::string sourceText(std::string_view body, int line)
     return std::string(rest.substr(0, end));
 }
 
+bool isBlankText(const xmlNode* node)
+{
+    if (node->type != XML_TEXT_NODE)
+        return false;
+    for (const xmlChar* c = node->content; c != nullptr && *c != 0; ++c) {
+        // XML's white space: blank, tab, LF, CR.
+        if (*c != ' ' && *c != '\t' && *c != '\n' && *c != '\r')
+            return false;
+    }
+    return true;
+}
+
+// XML_PARSE_NOBLANKS keeps white space that stands alone in an element
+// ("<return>   </return>") or in one that also holds text ("<a>x<b/> </a>");
+// the reply rules keep no white-space-only text at all. CDATA sections are not text nodes and stay.
+// Only element content is walked: the children of an entity reference belong
+// to the entity's declaration.
+void dropBlankText(xmlNode* root)
+{
+    std::vector<xmlNode*> pending{root};
+    while (!pending.empty()) {
+        xmlNode* parent = pending.back();
+        pending.pop_back();
+        for (xmlNode* child = parent->children; child != nullptr;) {
+            xmlNode* next = child->next;
+            if (isBlankText(child)) {
+                xmlUnlinkNode(child);
+                xmlFreeNode(child);
+            } else if (child->type == XML_ELEMENT_NODE) {
+                pending.push_back(child);
+            }
+            child = next;
+        }
+    }
+}
+
 } // namespace
 
 XmlDocPtr ParseXmlDocument(std::string_view body)
@@ -146,6 +183,8 @@ XmlDocPtr ParseXmlDocument(std::string_view body)
         const int line = failure.errorSeen ? failure.line : 1;
         throw EDOMParseError(reason + "\r\nLine: " + std::to_string(line) + "\r\n" + sourceText(body, line));
     }
+    if (xmlNode* root = xmlDocGetRootElement(doc.get()))
+        dropBlankText(root);
     return doc;
 }
 

@@ -17,9 +17,9 @@ struct XmlDocFree {
 using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocFree>;
 
 /// Parses bytes from the network: no network access, no DTD loading, no
-/// entity substitution, libxml2's default size limits; white space between
-/// elements is dropped. Throws EDOMParseError: reason, CR LF, "Line: n",
-/// CR LF, the first 40 characters of that line.
+/// entity substitution, libxml2's default size limits; every white-space-only
+/// text node is dropped (CDATA sections are kept). Throws EDOMParseError:
+/// reason, CR LF, "Line: n", CR LF, the first 40 characters of that line.
 XmlDocPtr ParseXmlDocument(std::string_view body);
 
 /// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when

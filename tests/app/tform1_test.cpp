@@ -23,6 +23,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,6 +35,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <csignal>
 #include <deque>
 #include <optional>
@@ -491,6 +493,40 @@ TEST_F(WindowTest, FirstRunInAnEmptyFolderAgainstALoopbackServiceThenAFault)
     EXPECT_EQ(readFile(ini()), "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\n");
     EXPECT_TRUE(exists(dir / "log.txt"));
     EXPECT_EQ(readFile(dir / "log.txt"), "");
+    EXPECT_TRUE(fake.reports.empty());
+}
+
+/// The window under a real comma-decimal locale (ctest generates de_DE.UTF-8 and
+/// runs these cases under it); anywhere else they skip.
+class CommaLocaleWindowTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        // QApplication has already set the C library's locale from the environment.
+        if (std::string(std::localeconv()->decimal_point) != ","
+            || QLocale::system().decimalPoint() != QStringLiteral(","))
+            GTEST_SKIP() << "needs a comma-decimal locale, such as a generated de_DE.UTF-8";
+    }
+};
+
+TEST_F(CommaLocaleWindowTest, PollReadsThePointSignalWhileEdit1KeepsTheComma)
+{
+    fake.fallback = kThreeRecords; // the service writes "." whatever the reader's locale
+    open();                        // no settings file: MaxS 25
+    EXPECT_EQ(text("Edit1"), "0,25");
+    EXPECT_EQ(status(), "Connected!");
+    EXPECT_FALSE(exists(dir / "error_log.txt")) << errorLog();
+    EXPECT_EQ(text("Label10"), "0.1875") << "shown as received";
+    EXPECT_EQ(lamps(), "11111100 00000000 4 1");
+
+    control<QSlider>("TrackBar1")->setValue(50);
+    EXPECT_EQ(text("Edit1"), "0,5");
+    form->Timer1Timer();
+    EXPECT_EQ(lamps(), "11100000 00000000 4 1") << "Edit1's comma text still reads";
+    QComboBox* box = combo("ComboBox3");
+    box->setCurrentIndex(1);
+    emit box->activated(1);
+    EXPECT_EQ(lamps(), "00000000 22220000 3 2");
     EXPECT_TRUE(fake.reports.empty());
 }
 

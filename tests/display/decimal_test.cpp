@@ -1,9 +1,11 @@
 #include "decimal.h"
 
 #include "exceptions.h"
+#include "regional.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <optional>
 
 namespace quorvane {
@@ -62,6 +64,64 @@ TEST(StrToFloatTest, ConvertsOrRefusesNamingTheText)
             EXPECT_EQ(std::string(e.what()), "'" + std::string(row.text) + "' is not a valid floating point value");
         }
     }
+}
+
+TEST(SignalToFloatTest, ReadsThePointAlwaysAndTheRegionalSeparatorToo)
+{
+    const struct {
+        const char* text;
+        char regional;
+        std::optional<double> value; // none: refused
+    } rows[] = {
+        {"0.2521", ',', 0.2521},  // the wire format in a comma locale
+        {"0,2521", ',', 0.2521},
+        {"-0.25", ',', -0.25},
+        {"-0,25e1", ',', -2.5},
+        {"0.2521", '.', 0.2521},
+        {"0,2521", '.', {}},      // a comma is no separator where the region has none
+        {"1.000,5", ',', {}},     // one separator at most, no digit grouping
+        {"1,2.5", ',', {}},
+        {"0.5", '\'', 0.5},
+        {"0'5", '\'', 0.5},
+        {"abc", ',', {}},
+        {"", ',', {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.text + "' with '" + row.regional + "'");
+        try {
+            EXPECT_EQ(std::optional<double>(SignalToFloat(row.text, row.regional)), row.value);
+        } catch (const EConvertError& e) {
+            EXPECT_FALSE(row.value.has_value());
+            EXPECT_EQ(std::string(e.what()), "'" + std::string(row.text) + "' is not a valid floating point value");
+        }
+    }
+}
+
+/// A real comma-decimal locale (ctest generates de_DE.UTF-8 and runs these cases
+/// under it); anywhere else they skip.
+class CommaLocale : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = std::setlocale(LC_ALL, nullptr);
+        // As the program's QApplication does: the C library follows the environment.
+        if (std::setlocale(LC_ALL, "") == nullptr || std::string(std::localeconv()->decimal_point) != ",")
+            GTEST_SKIP() << "needs a comma-decimal locale, such as a generated de_DE.UTF-8";
+    }
+    void TearDown() override { std::setlocale(LC_ALL, m_saved.c_str()); }
+
+private:
+    std::string m_saved;
+};
+
+TEST_F(CommaLocale, SignalReadsWithThePointWhileEdit1TextsKeepTheComma)
+{
+    const char separator = RegionalDecimalSeparator();
+    ASSERT_EQ(separator, ',');
+    EXPECT_EQ(SignalToFloat("0.2521", separator), 0.2521);
+    EXPECT_EQ(SignalToFloat("-0,2521", separator), -0.2521);
+    EXPECT_EQ(MaxSignalText(25, separator), "0,25");
+    EXPECT_EQ(StrToFloat(MaxSignalText(25, separator), separator), 0.25);
 }
 
 TEST(MaxSignalTextTest, EveryPositionGivesItsHundredthsAndReadsBack)
