@@ -2,6 +2,7 @@
 // Wiring only; the behaviour lives in TForm1 and the libraries.
 
 #include "apppaths.h"
+#include "apptitle.h"
 #include "errorreport.h"
 #include "helloworld.h"
 #include "inifile.h"
@@ -34,7 +35,7 @@ int main(int argc, char** argv)
     using namespace quorvane;
     const std::string exe = ExecutablePath();
     const std::unique_ptr<NamedMutex> mutex = MakeNamedMutex();
-    QApplication::setApplicationDisplayName(QString::fromLocal8Bit(ApplicationTitle(exe)));
+    nameApplication(exe);
 
     if (mutex->OpenExisting(kMutexName)) {
         QApplication app(argc, argv);

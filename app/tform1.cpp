@@ -106,6 +106,10 @@ void TForm1::buildComponents()
     m_images = {m_ui->Image1,  m_ui->Image2,  m_ui->Image3,  m_ui->Image4,  m_ui->Image5,  m_ui->Image6,
                 m_ui->Image7,  m_ui->Image8,  m_ui->Image9,  m_ui->Image10, m_ui->Image11, m_ui->Image12,
                 m_ui->Image13, m_ui->Image14, m_ui->Image15, m_ui->Image16, m_ui->Image17};
+    // Until the first good display the lamp box shows sixteen white lamps, not
+    // an empty frame; the arrow stays empty until the first signal that is not zero.
+    for (std::size_t k = 0; k < 16; ++k)
+        showPicture(m_images[k], 0);
 
     // The memos read as panels of the window, not as input fields.
     for (QWidget* memo : {static_cast<QWidget*>(m_ui->Memo2), static_cast<QWidget*>(m_ui->Memo3)}) {

@@ -1,11 +1,17 @@
 #!/bin/sh
 # The program on a real (virtual) desktop against the demo signal service:
 # first window with lit lamps, the files left behind, a second copy, and
-# minimising into the tray followed by a termination request.
+# minimising into the tray followed by a termination request. With
+# QT_SCALE_FACTOR=2 (whole factors only) the same run shows the window at
+# 192 DPI; its screenshots then end in "-x2".
 set -eu
 . "$(dirname "$0")/lib.sh"
 : "${QUORVANE_BIN:?}" "${QUORVANE_E2E_OUT:?}" "${QUORVANE_SOURCE:?}"
 mkdir -p "$QUORVANE_E2E_OUT"
+scale=${QT_SCALE_FACTOR:-1}
+suffix=""
+[ "$scale" = 1 ] || suffix="-x$scale"
+shot=window$suffix.png
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvane-e2e.XXXXXX")
 service=""
@@ -44,16 +50,21 @@ printf '[Form]\nMaxS=1\n[Service]\nUrl=%s\n' "$url" >"$work/quorvane.INI"
 app=$!
 wid=$(find_window "Quorvane 2.0") || true
 [ -n "$wid" ] || fail "the main window did not appear"
+# The title bar shows the layout's caption and nothing the platform adds.
+title=$(xprop -id "$wid" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
+[ "$title" = "Quorvane 2.0  ---Long-term, steady earnings! " ] || fail "title bar reads \"$title\""
+size=$(xwininfo -id "$wid" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+[ "$size" = "$((776 * scale))x$((566 * scale))" ] || fail "window is $size at scale $scale"
 sleep 1 # let the first frame reach the screen before the picture is taken
-import -window "$wid" "$QUORVANE_E2E_OUT/window.png"
-[ -s "$QUORVANE_E2E_OUT/window.png" ] || fail "no screenshot"
-echo "window_test: screenshot $QUORVANE_E2E_OUT/window.png"
+import -window "$wid" "$QUORVANE_E2E_OUT/$shot"
+[ -s "$QUORVANE_E2E_OUT/$shot" ] || fail "no screenshot"
+echo "window_test: screenshot $QUORVANE_E2E_OUT/$shot"
 
 "$work/quorvane" >"$work/second.log" 2>&1 &
 second=$!
 box=$(find_window "^Quorvane$") || true
 [ -n "$box" ] || fail "the second copy showed no message box"
-import -window "$box" "$QUORVANE_E2E_OUT/second-copy.png" || true
+import -window "$box" "$QUORVANE_E2E_OUT/second-copy$suffix.png" || true
 xdotool windowactivate --sync "$box" key --clearmodifiers Return
 rc=0
 wait "$second" || rc=$?
@@ -85,7 +96,7 @@ wait_until 30 "in_client_list $wid" || fail "the window is not on the task bar"
 xdotool windowminimize "$wid"
 wait_until 30 "! in_client_list $wid" || fail "minimising did not hand the window to the tray"
 xwininfo -id "$wid" | grep -q 'IsUnMapped' || fail "the minimised window is still mapped"
-import -window root "$QUORVANE_E2E_OUT/tray.png" || true
+import -window root "$QUORVANE_E2E_OUT/tray$suffix.png" || true
 
 kill -TERM "$app"
 rc=0
