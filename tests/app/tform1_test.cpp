@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -589,6 +590,27 @@ TEST(TerminationWatch, SigtermAndSigintArriveAsASignalOnTheEventLoop)
         ASSERT_TRUE(spy.wait(5000));
         EXPECT_EQ(spy.takeFirst().at(0).toInt(), sig);
     }
+}
+
+// During start-up no event loop runs while the first poll waits, and a
+// message box waits in a loop of its own: neither may swallow a request.
+TEST(TerminationWatch, RequestWithoutAnEventLoopIsSeenAndAWaitingMessageBoxIsClosed)
+{
+    TerminationWatch watch;
+    QSignalSpy spy(&watch, &TerminationWatch::terminationRequested);
+    EXPECT_FALSE(watch.requested());
+    ::raise(SIGHUP);
+    EXPECT_TRUE(watch.requested());
+    EXPECT_EQ(spy.count(), 1);
+
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quorvane"), QStringLiteral("start-up error"),
+                    QMessageBox::Ok);
+    QTimer::singleShot(0, &box, [] { ::raise(SIGTERM); });
+    bool stuck = false;
+    QTimer::singleShot(10000, &box, [&] { stuck = true; box.done(0); });
+    box.exec();
+    EXPECT_FALSE(stuck) << "the box stayed open after the request";
+    EXPECT_EQ(spy.count(), 2);
 }
 
 } // namespace
