@@ -257,8 +257,45 @@ bool hasLineBreak(const std::string& text)
     return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
+bool writeAll(int fd, const std::string& content)
+{
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t put = ::write(fd, content.data() + written, content.size() - written);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        written += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Rewrites the file itself, so its inode, links, owner, group and mode stay.
+// Room for the new text is reserved first: a full disk fails the write before
+// a byte of the old settings is changed.
+bool overwriteInPlace(const std::string& target, const std::string& content)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const auto size = static_cast<off_t>(content.size());
+    if (ok && size > info.st_size) {
+        const int reserved = ::posix_fallocate(fd, 0, size);
+        ok = reserved != ENOSPC && reserved != EDQUOT;
+    }
+    ok = ok && ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, content) && ::ftruncate(fd, size) == 0
+        && ::fsync(fd) == 0;
+    return (::close(fd) == 0) && ok;
+}
+
 // Writes next to the target and renames over it, so a crash leaves either the
-// old or the new settings file, never half of one.
+// old or the new settings file, never half of one. Where that would change the
+// file (a hard link would be cut off, the owner or group could not be kept) or
+// cannot be done (a read-only program folder with a writable settings file, a
+// rename refused), the file is rewritten in place instead.
 bool replaceFile(const std::string& path, const std::string& content)
 {
     // Follow a symbolic link so the link stays and its target gets the new text.
@@ -274,6 +311,8 @@ bool replaceFile(const std::string& path, const std::string& content)
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode))
         return false;
+    if (exists && info.st_nlink > 1)
+        return overwriteInPlace(target, content);
 
     static std::atomic<unsigned> counter{0};
     std::string temporary;
@@ -282,34 +321,27 @@ bool replaceFile(const std::string& path, const std::string& content)
         temporary = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return false;
+            break;
     }
     if (fd < 0)
-        return false;
+        return exists && overwriteInPlace(target, content);
 
     bool ok = true;
     if (exists) {
-        ok = ::fchmod(fd, info.st_mode & 07777) == 0;
-        // Keeping the owner only works with the right to do so; the mode matters more.
-        if (ok && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
-        }
+        struct stat made {};
+        ok = ::fstat(fd, &made) == 0;
+        // Owner first: a change of owner clears set-id bits that the mode restores.
+        if (ok && (made.st_uid != info.st_uid || made.st_gid != info.st_gid))
+            ok = ::fchown(fd, info.st_uid, info.st_gid) == 0;
+        ok = ok && ::fchmod(fd, info.st_mode & 07777) == 0;
     }
-    std::size_t written = 0;
-    while (ok && written < content.size()) {
-        const ssize_t put = ::write(fd, content.data() + written, content.size() - written);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            ok = false;
-        else
-            written += static_cast<std::size_t>(put);
-    }
-    ok = ok && ::fsync(fd) == 0;
+    ok = ok && writeAll(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
+    if (ok)
+        return true;
+    ::unlink(temporary.c_str());
+    return exists && overwriteInPlace(target, content);
 }
 
 } // namespace

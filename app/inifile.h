@@ -11,9 +11,11 @@ namespace quorvane {
 ///
 /// Every call opens the file, does its one read or write and lets go of it again;
 /// nothing is cached between calls. Reads never fail. Writes replace the file
-/// atomically (temporary file + rename in the same folder), keep everything they
-/// do not touch byte for byte and throw quorvane::Exception("Unable to write to "
-/// + path) when the file cannot be written.
+/// atomically (temporary file + rename in the same folder) where the folder
+/// allows it and the file keeps its owner, group and links that way; otherwise
+/// they rewrite it in place. They keep everything they do not touch byte for
+/// byte and throw quorvane::Exception("Unable to write to " + path) when the
+/// file cannot be written.
 class TIniFile {
 public:
     explicit TIniFile(std::string path);

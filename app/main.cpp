@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -39,7 +40,10 @@ int main(int argc, char** argv)
 
     if (mutex->OpenExisting(kMutexName)) {
         QApplication app(argc, argv);
-        showPlainMessage("The application is already running!");
+        // A termination request closes the box: the same end as dismissing it.
+        TerminationWatch watch;
+        if (!watch.requested())
+            showPlainMessage("The application is already running!");
         return 0;
     }
     mutex->Create(kMutexName);
@@ -48,9 +52,20 @@ int main(int argc, char** argv)
     // The window may sit in the tray while message boxes come and go; only
     // closing the window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Watching from before the window is made: a request during the first poll
+    // or behind a start-up message box ends through FormDestroy like any other.
+    TerminationWatch watch;
+    // Once the end is requested no new box may hold it up; the message goes to
+    // the standard error stream instead.
+    const ErrorReporter report = [&watch](const std::string& message) {
+        if (watch.requested())
+            std::fprintf(stderr, "%s\n", message.c_str());
+        else
+            ShowErrorBox(message);
+    };
 
     std::unique_ptr<TForm1> form;
-    runGuarded(ShowErrorBox, [&] {
+    runGuarded(report, [&] {
         // Beyond the described settings: [Service] Url picks the endpoint; absent
         // or empty means the default one. Read at start, never written.
         const std::string url = TIniFile(SettingsPathFor(exe)).ReadString("Service", "Url", "");
@@ -62,15 +77,18 @@ int main(int argc, char** argv)
         services.soundPlayer = MakeQtSoundPlayer(&app);
         services.fileSystem = MakeRealFileSystem();
         services.showMessage = showPlainMessage;
-        services.reportError = ShowErrorBox;
+        services.reportError = report;
         form = std::make_unique<TForm1>(std::move(services));
+        if (watch.requested())
+            return; // asked to end while the window was being made: never shown
 
-        auto* watch = new TerminationWatch(form.get());
-        QObject::connect(watch, &TerminationWatch::terminationRequested, form.get(), &QWidget::close);
+        const QMetaObject::Connection closer
+            = QObject::connect(&watch, &TerminationWatch::terminationRequested, form.get(), &QWidget::close);
         QObject::connect(&app, &QGuiApplication::commitDataRequest, form.get(), &QWidget::close);
         QObject::connect(form.get(), &TForm1::closed, &app, &QCoreApplication::quit);
         form->show();
         QApplication::exec();
+        QObject::disconnect(closer);
     });
     mutex->Release();
     form.reset(); // FormDestroy runs here, after the window was hidden

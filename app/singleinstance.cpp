@@ -4,22 +4,16 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quorvane {
 
 namespace {
 
-std::string lockFolder()
-{
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime == '/' && ::access(runtime, W_OK | X_OK) == 0)
-        return runtime;
-    return "/tmp";
-}
-
 // One lock file per mutex name and user, like a mutex in the user's session.
-std::string lockPath(const std::string& name)
+std::string lockPath(const std::string& folder, const std::string& name)
 {
     std::string safe;
     for (const char c : name) {
@@ -27,18 +21,21 @@ std::string lockPath(const std::string& name)
             || c == '_' || c == '-' || c == '.';
         safe += plain ? c : '_';
     }
-    return lockFolder() + "/" + safe + "." + std::to_string(::getuid()) + ".lock";
+    return folder + "/" + safe + "." + std::to_string(::getuid()) + ".lock";
 }
 
 // flock: the kernel drops the lock with the last descriptor of its holder, so a
 // killed copy never leaves a stale lock behind the way a pid file would.
 class FlockMutex : public NamedMutex {
 public:
+    explicit FlockMutex(std::string folder) : m_folder(std::move(folder)) {}
     ~FlockMutex() override { Release(); }
 
     bool OpenExisting(const std::string& name) override
     {
-        const int fd = ::open(lockPath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (m_folder.empty())
+            return false;
+        const int fd = ::open(lockPath(m_folder, name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0)
             return false;
         bool held = false;
@@ -51,9 +48,11 @@ public:
     void Create(const std::string& name) override
     {
         Release();
+        if (m_folder.empty())
+            return;
         // Close-on-exec: a program started from here (the trading terminal) must
         // not inherit the lock and keep it after this copy has ended.
-        const int fd = ::open(lockPath(name).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const int fd = ::open(lockPath(m_folder, name).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0)
             return;
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -73,11 +72,43 @@ public:
     }
 
 private:
+    std::string m_folder;
     int m_fd = -1;
 };
 
 } // namespace
 
-std::unique_ptr<NamedMutex> MakeNamedMutex() { return std::make_unique<FlockMutex>(); }
+std::string PrivateLockFolder(const std::string& base)
+{
+    const uid_t user = ::geteuid();
+    const std::string folder = base + "/quorvane-" + std::to_string(user);
+    if (::mkdir(folder.c_str(), 0700) == 0)
+        ::chmod(folder.c_str(), 0700); // whatever the umask took away
+    else if (errno != EEXIST)
+        return {};
+    // lstat: a symbolic link planted in the folder's place is not followed.
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != user
+        || (info.st_mode & 07777) != 0700)
+        return {};
+    return folder;
+}
+
+std::string LockFolder(const char* runtimeFolder, const std::string& base)
+{
+    if (runtimeFolder && *runtimeFolder == '/' && ::access(runtimeFolder, W_OK | X_OK) == 0)
+        return runtimeFolder;
+    return PrivateLockFolder(base);
+}
+
+std::unique_ptr<NamedMutex> MakeNamedMutexIn(std::string folder)
+{
+    return std::make_unique<FlockMutex>(std::move(folder));
+}
+
+std::unique_ptr<NamedMutex> MakeNamedMutex()
+{
+    return MakeNamedMutexIn(LockFolder(std::getenv("XDG_RUNTIME_DIR")));
+}
 
 } // namespace quorvane

@@ -2,9 +2,9 @@
 // Named mutex layer for the single-instance check.
 //
 // The real implementation is an advisory lock (flock) on a lock file in
-// $XDG_RUNTIME_DIR or /tmp, named after the mutex and the user id. The kernel
-// drops the lock when the holding process dies, so a crashed copy never blocks
-// the next start.
+// $XDG_RUNTIME_DIR, or else in a private per-user folder below /tmp, named
+// after the mutex and the user id. The kernel drops the lock when the holding
+// process dies, so a crashed copy never blocks the next start.
 
 #include <memory>
 #include <string>
@@ -23,7 +23,22 @@ public:
     virtual void Release() = 0;
 };
 
-/// The real named mutex of this platform.
+/// "<base>/quorvane-<uid>", made with mode 0700 when absent. Empty when it
+/// cannot be trusted: not a folder (a symbolic link, a file), owned by another
+/// user (who could hold our lock and so keep us from starting), or open to
+/// others (mode other than 0700).
+std::string PrivateLockFolder(const std::string& base);
+
+/// Where the lock files go: `runtimeFolder` ($XDG_RUNTIME_DIR) when it is a
+/// writable absolute folder, else PrivateLockFolder(base). Empty: nowhere safe.
+std::string LockFolder(const char* runtimeFolder, const std::string& base = "/tmp");
+
+/// A named mutex with its lock files in `folder`. With an empty folder nothing
+/// is ever held: the program runs without the single-instance check rather
+/// than trusting a folder that someone else controls.
+std::unique_ptr<NamedMutex> MakeNamedMutexIn(std::string folder);
+
+/// The real named mutex of this platform: MakeNamedMutexIn(LockFolder($XDG_RUNTIME_DIR)).
 std::unique_ptr<NamedMutex> MakeNamedMutex();
 
 } // namespace quorvane

@@ -1,6 +1,8 @@
 #include "terminationwatch.h"
 
+#include <QApplication>
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <cerrno>
 #include <csignal>
@@ -57,11 +59,25 @@ TerminationWatch::~TerminationWatch()
     g_fds[0] = g_fds[1] = -1;
 }
 
+bool TerminationWatch::requested()
+{
+    readPipe();
+    return m_requested;
+}
+
 void TerminationWatch::readPipe()
 {
     unsigned char byte = 0;
-    if (::read(g_fds[1], &byte, 1) == 1)
+    while (::recv(g_fds[1], &byte, 1, MSG_DONTWAIT) == 1) {
+        m_requested = true;
+        // A message box waits in a loop of its own; closing it lets the code
+        // that opened it (start-up, a handler) go on to the normal end.
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isModal() && window->isVisible())
+                window->close();
+        }
         emit terminationRequested(byte);
+    }
 }
 
 } // namespace quorvane

@@ -45,6 +45,15 @@ std::string toText(const QString& s)
     return s.toLocal8Bit().toStdString();
 }
 
+// ComboBox3 keeps the bytes of each short name as item data: its shown text
+// cannot hold bytes that are no UTF-8, and comparing that text would see a
+// change on every poll. The layout's placeholders carry no data.
+std::string itemBytes(const QComboBox* box, int i)
+{
+    const QVariant bytes = box->itemData(i);
+    return bytes.isValid() ? bytes.toByteArray().toStdString() : toText(box->itemText(i));
+}
+
 } // namespace
 
 TForm1::TForm1(FormServices services, QWidget* parent)
@@ -182,7 +191,7 @@ void TForm1::readSettings()
     // comma it would fail every conversion while MaxS stays 50 (no change
     // event). Writing the text once more costs nothing and keeps it readable.
     TrackBar1Change();
-    m_ui->Edit2->setText(QString::fromLocal8Bit(ini.ReadString(kSection, "mt4-path", "")));
+    setFolder(ini.ReadString(kSection, "mt4-path", ""));
 }
 
 void TForm1::writeSettings()
@@ -252,24 +261,23 @@ void TForm1::syncSymbolSelector()
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(box->count()));
     for (int i = 0; i < box->count(); ++i)
-        items.push_back(toText(box->itemText(i)));
+        items.push_back(itemBytes(box, i));
     const std::size_t before = items.size();
     if (!SyncSymbolItems(items, m_records))
         return;
     // Setting items from here is no user pick: ComboBox3Change listens to
     // activated() only, so it stays quiet.
     if (items.size() != before) {
-        QStringList texts;
-        texts.reserve(static_cast<int>(items.size()));
-        for (const std::string& item : items)
-            texts.push_back(QString::fromLocal8Bit(item));
         box->clear();
-        box->addItems(texts);
+        for (const std::string& item : items)
+            box->addItem(QString::fromLocal8Bit(item), QByteArray::fromStdString(item));
     } else {
         for (int i = 0; i < box->count(); ++i) {
-            const QString text = QString::fromLocal8Bit(items[static_cast<std::size_t>(i)]);
-            if (box->itemText(i) != text)
-                box->setItemText(i, text);
+            const std::string& item = items[static_cast<std::size_t>(i)];
+            if (itemBytes(box, i) != item || !box->itemData(i).isValid()) {
+                box->setItemText(i, QString::fromLocal8Bit(item));
+                box->setItemData(i, QByteArray::fromStdString(item));
+            }
         }
     }
     box->setCurrentIndex(0);
@@ -316,7 +324,7 @@ void TForm1::ShowSelectedRecord()
     m_ui->Label2->setText(QString::fromLocal8Bit(ShortName(record)));
     m_ui->Label4->setText(QString::fromLocal8Bit(GetField(record, "Price")));
     m_ui->Label8->setText(QString::fromLocal8Bit(GetField(record, "Time")));
-    m_trayIcon->SetHint("Quorvane--" + toText(m_ui->ComboBox3->itemText(index)));
+    m_trayIcon->SetHint("Quorvane--" + itemBytes(m_ui->ComboBox3, index));
 }
 
 void TForm1::ShowLamps(double maximum, double signal)
@@ -362,7 +370,7 @@ void TForm1::Button1Click()
                                                      *m_services.folderBrowser, *m_services.fileSystem);
     // Cleared before the message, so no poll behind the box writes into a
     // folder that has just been refused.
-    m_ui->Edit2->setText(QString::fromLocal8Bit(choice.folder));
+    setFolder(choice.folder);
     if (choice.notMt4)
         m_services.showMessage(kNotMt4Message);
 }
@@ -413,7 +421,13 @@ void TForm1::N2Click()
 
 std::string TForm1::folder() const
 {
-    return toText(m_ui->Edit2->text());
+    return m_terminalFolder;
+}
+
+void TForm1::setFolder(const std::string& folder)
+{
+    m_terminalFolder = folder;
+    m_ui->Edit2->setText(QString::fromLocal8Bit(folder));
 }
 
 } // namespace quorvane

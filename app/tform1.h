@@ -100,6 +100,7 @@ private:
     void logFailure(const std::string& message);
     void showPicture(QLabel* label, int index);
     std::string folder() const;
+    void setFolder(const std::string& folder);
 
     template <typename F>
     auto guard(F fn)
@@ -110,6 +111,9 @@ private:
     FormServices m_services;
     std::unique_ptr<Ui::TForm1> m_ui;
     std::string m_replyText;
+    // The terminal folder's own bytes; Edit2 only shows them, and a QString
+    // would turn bytes that are no UTF-8 into U+FFFD.
+    std::string m_terminalFolder;
     std::vector<std::string> m_records;
     AlarmLog m_alarmLog;
     TImageList* m_imageList = nullptr;

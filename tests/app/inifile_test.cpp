@@ -5,15 +5,24 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace quorvane {
 namespace {
 
+using test::listTree;
 using test::readFile;
 using test::ScratchFolder;
 using test::writeFile;
@@ -140,20 +149,143 @@ TEST(IniFileTest, UnwritablePlacesAndLineBreaksReportUnableToWrite)
     EXPECT_EQ(readFile(ini.FileName()), "[Form]\r\nMaxS=25\r\n");
 }
 
-TEST(IniFileTest, ReadOnlyFolderOrUnreadableFileIsReportedAndKept)
+// Runs `fn` in a child process as an ordinary user, so that permission bits
+// count: as "nobody" when the tests run as root (root ignores them), as
+// ourselves otherwise. Returns what `fn` returned, or why it could not run.
+std::string asOrdinaryUser(const std::function<std::string()>& fn)
+{
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return "no pipe";
+    const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+    if (::geteuid() == 0 && !nobody)
+        return "no user nobody";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::string result;
+        if (nobody && (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0))
+            result = "cannot become nobody";
+        else
+            result = fn();
+        const ssize_t put = ::write(pipe[1], result.data(), result.size());
+        ::_exit(put == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    ::close(pipe[1]);
+    std::string result;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(got));
+    ::close(pipe[0]);
+    ::waitpid(child, nullptr, 0);
+    return result;
+}
+
+struct Ownership {
+    uid_t uid;
+    gid_t gid;
+};
+
+std::optional<Ownership> nobodyOrUs()
+{
+    if (::geteuid() != 0)
+        return Ownership{::geteuid(), ::getegid()};
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return std::nullopt;
+    return Ownership{nobody->pw_uid, nobody->pw_gid};
+}
+
+// A read-only program folder must not stop a settings file that may be
+// written from being saved; what may not be written is reported and kept.
+// The writer is an ordinary user who owns the folder.
+TEST(IniFileTest, ReadOnlyFolderWritesThroughAWritableFileAndReportsTheRest)
+{
+    const std::optional<Ownership> user = nobodyOrUs();
+    if (!user)
+        GTEST_SKIP() << "no user \"nobody\" to drop root's rights to, and root ignores permission bits";
+    const std::string before = "[Other]\r\nkeep=me\r\n[Form]\r\nMaxS=25\r\n";
+    const struct {
+        const char* name;
+        mode_t folderMode;
+        std::optional<mode_t> fileMode; // none: no file
+        bool othersFile;                // the file belongs to root, not to the writer
+        const char* result;             // "ok" or the error
+    } rows[] = {
+        {"ReadOnlyFolderWritableFile", 0555, 0644, false, "ok"},
+        {"ReadOnlyFolderFileOfAnotherWritableToAll", 0555, 0666, true, "ok"},
+        {"ReadOnlyFolderReadOnlyFile", 0555, 0444, false, "Unable to write to "},
+        {"ReadOnlyFolderNoFile", 0555, std::nullopt, false, "Unable to write to "},
+        {"UnreadableFileWouldBeWiped", 0755, 0200, false, "Unable to write to "},
+        {"WritableFolderFileOfAnother", 0777, 0666, true, "ok"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.othersFile && ::geteuid() != 0) {
+            std::printf("skipped %s: only root can give the file to another user\n", row.name);
+            continue;
+        }
+        ScratchFolder scratch;
+        ::chmod(scratch.path().c_str(), 0755);
+        const std::string folder = scratch / "program";
+        const std::string path = folder + "/quorvane.INI";
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        ASSERT_EQ(::chown(folder.c_str(), user->uid, user->gid), 0);
+        if (row.fileMode) {
+            writeFile(path, before);
+            if (!row.othersFile) {
+                ASSERT_EQ(::chown(path.c_str(), user->uid, user->gid), 0);
+            }
+            ASSERT_EQ(::chmod(path.c_str(), *row.fileMode), 0);
+        }
+        ASSERT_EQ(::chmod(folder.c_str(), row.folderMode), 0);
+        struct stat old {};
+        ::stat(path.c_str(), &old);
+
+        const std::string result = asOrdinaryUser([&] {
+            TIniFile ini(path);
+            const std::string error = writeError(ini, "Form", "MaxS", "7");
+            return error == "no exception" ? std::string("ok") : error;
+        });
+
+        if (std::string(row.result) == "ok") {
+            EXPECT_EQ(result, "ok");
+            EXPECT_EQ(readFile(path), "[Other]\r\nkeep=me\r\n[Form]\r\nMaxS=7\r\n");
+            struct stat now {};
+            ASSERT_EQ(::stat(path.c_str(), &now), 0);
+            EXPECT_EQ(now.st_uid, old.st_uid) << "the owner must stay";
+            EXPECT_EQ(now.st_gid, old.st_gid) << "the group must stay";
+            EXPECT_EQ(now.st_mode & 07777, old.st_mode & 07777);
+        } else {
+            EXPECT_EQ(result, row.result + path);
+            EXPECT_EQ(readFile(path), row.fileMode ? before : "");
+        }
+        EXPECT_EQ(listTree(folder), row.fileMode ? std::set<std::string>{"quorvane.INI"} : std::set<std::string>{})
+            << "no temporary file may stay behind";
+    }
+}
+
+TEST(IniFileTest, HardLinkedFileStaysOneFileWithItsModeWhetherTheTextGrowsOrShrinks)
 {
     ScratchFolder folder;
-    writeFile(folder / "q.INI", "[Other]\r\nkeep=me\r\n");
-    ::chmod((folder / "q.INI").c_str(), 0200);
-    if (::access((folder / "q.INI").c_str(), R_OK) == 0)
-        GTEST_SKIP() << "running with rights that ignore file modes";
+    writeFile(folder / "q.INI", "[Form]\r\nmt4-path=/a/rather/long/terminal/folder\r\n");
+    ASSERT_EQ(::chmod((folder / "q.INI").c_str(), 0604), 0);
+    ASSERT_EQ(::link((folder / "q.INI").c_str(), (folder / "other-name.INI").c_str()), 0);
+    struct stat old {};
+    ASSERT_EQ(::stat((folder / "q.INI").c_str(), &old), 0);
     TIniFile ini(folder / "q.INI");
-    EXPECT_EQ(ini.ReadString("Other", "keep", "default"), "default");
-    EXPECT_EQ(writeError(ini, "Form", "k", "v"), "Unable to write to " + ini.FileName());
-    ::chmod((folder / "q.INI").c_str(), 0600);
-    ::chmod(folder.path().c_str(), 0555);
-    EXPECT_EQ(writeError(ini, "Form", "k", "v"), "Unable to write to " + ini.FileName());
-    EXPECT_EQ(readFile(folder / "q.INI"), "[Other]\r\nkeep=me\r\n");
+    for (const std::string value : {"/short", "/a/much/longer/terminal/folder/than/the/one/before"}) {
+        SCOPED_TRACE(value);
+        ini.WriteString("Form", "mt4-path", value);
+        const std::string expected = "[Form]\r\nmt4-path=" + value + "\r\n";
+        EXPECT_EQ(readFile(folder / "q.INI"), expected);
+        EXPECT_EQ(readFile(folder / "other-name.INI"), expected) << "the link was broken";
+        struct stat now {};
+        ASSERT_EQ(::stat((folder / "q.INI").c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, old.st_ino);
+        EXPECT_EQ(now.st_nlink, 2u);
+        EXPECT_EQ(now.st_mode & 07777, 0604u);
+    }
+    EXPECT_EQ(listTree(folder.path()), (std::set<std::string>{"other-name.INI", "q.INI"}));
 }
 
 TEST(IniFileTest, WriteKeepsModeAndSymbolicLinkAndLeavesNoTemporaryFiles)

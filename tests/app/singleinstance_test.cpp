@@ -2,8 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "scratchfolder.h"
+
 #include <csignal>
+#include <cstdlib>
+#include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,7 +28,30 @@ std::string uniqueName()
 
 bool held(const std::string& name) { return MakeNamedMutex()->OpenExisting(name); }
 
-TEST(NamedMutexTest, SecondInstanceSeesFirstUntilReleaseOrDestruction)
+// The real mutex with a runtime folder of this test's own, so that no copy of
+// the program on this machine and no folder below /tmp takes part.
+class NamedMutexTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* previous = std::getenv("XDG_RUNTIME_DIR");
+        m_previous = previous ? std::optional<std::string>(previous) : std::nullopt;
+        ::setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (m_previous)
+            ::setenv("XDG_RUNTIME_DIR", m_previous->c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
+    }
+
+private:
+    test::ScratchFolder m_runtime;
+    std::optional<std::string> m_previous;
+};
+
+TEST_F(NamedMutexTest, SecondInstanceSeesFirstUntilReleaseOrDestruction)
 {
     const std::string name = uniqueName();
     EXPECT_FALSE(held(name));
@@ -36,7 +68,7 @@ TEST(NamedMutexTest, SecondInstanceSeesFirstUntilReleaseOrDestruction)
     EXPECT_FALSE(held(name));
 }
 
-TEST(NamedMutexTest, HeldByAnotherProcessUntilItCrashesThoughItsProgramRuns)
+TEST_F(NamedMutexTest, HeldByAnotherProcessUntilItCrashesThoughItsProgramRuns)
 {
     const std::string name = uniqueName();
     // The holder takes the mutex, starts a long-running program (as the trading
@@ -77,6 +109,81 @@ TEST(NamedMutexTest, HeldByAnotherProcessUntilItCrashesThoughItsProgramRuns)
     auto next = MakeNamedMutex();
     next->Create(name);
     EXPECT_TRUE(held(name));
+}
+
+// Without $XDG_RUNTIME_DIR the lock goes to a per-user folder below a shared
+// one (/tmp). Another user may create that folder first; it is used only when
+// it is ours and closed to everyone else, so nobody can hold our lock.
+TEST(LockFolderTest, PrivateFolderIsMadeOrTrustedOnlyWhenOursAndClosed)
+{
+    const passwd* nobody = ::getpwnam("nobody");
+    const struct {
+        const char* name;
+        std::function<void(const std::string& folder)> prepare;
+        bool trusted;
+    } rows[] = {
+        {"AbsentIsMade", [](const std::string&) {}, true},
+        {"OursAndClosed", [](const std::string& f) { ::mkdir(f.c_str(), 0700); }, true},
+        {"OpenToOthers", [](const std::string& f) { ::mkdir(f.c_str(), 0700); ::chmod(f.c_str(), 0777); }, false},
+        {"GroupMayEnter", [](const std::string& f) { ::mkdir(f.c_str(), 0700); ::chmod(f.c_str(), 0750); }, false},
+        {"SymbolicLinkToAClosedFolderOfOurs",
+         [](const std::string& f) {
+             ::mkdir((f + "-real").c_str(), 0700);
+             ::symlink((f + "-real").c_str(), f.c_str());
+         },
+         false},
+        {"RegularFile", [](const std::string& f) { ::close(::open(f.c_str(), O_CREAT | O_WRONLY, 0600)); }, false},
+        {"OwnedByAnotherUser",
+         [nobody](const std::string& f) {
+             ::mkdir(f.c_str(), 0700);
+             if (::chown(f.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
+                 std::perror("chown");
+         },
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (std::string(row.name) == "OwnedByAnotherUser" && (::geteuid() != 0 || !nobody)) {
+            std::printf("skipped %s: only root can give a folder to another user\n", row.name);
+            continue;
+        }
+        test::ScratchFolder base;
+        const std::string folder = base / ("quorvane-" + std::to_string(::geteuid()));
+        row.prepare(folder);
+        const mode_t mask = ::umask(0277); // would leave the owner without write
+        const std::string found = PrivateLockFolder(base.path());
+        ::umask(mask);
+        EXPECT_EQ(found, row.trusted ? folder : "");
+        if (row.trusted) {
+            struct stat info {};
+            ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+            EXPECT_TRUE(S_ISDIR(info.st_mode));
+            EXPECT_EQ(info.st_mode & 07777, 0700u);
+        }
+        EXPECT_EQ(LockFolder(nullptr, base.path()), found) << "no runtime folder: the private one";
+        EXPECT_EQ(LockFolder("", base.path()), found);
+        EXPECT_EQ(LockFolder("relative/run", base.path()), found);
+        EXPECT_EQ(LockFolder(base.path().c_str(), "/nonexistent"), base.path()) << "the runtime folder comes first";
+    }
+}
+
+TEST(LockFolderTest, EachFolderHoldsItsOwnLockAndNoFolderHoldsNone)
+{
+    test::ScratchFolder one, other;
+    const std::string name = uniqueName();
+    auto first = MakeNamedMutexIn(PrivateLockFolder(one.path()));
+    first->Create(name);
+    EXPECT_TRUE(MakeNamedMutexIn(PrivateLockFolder(one.path()))->OpenExisting(name)) << "same folder: refused";
+    auto second = MakeNamedMutexIn(PrivateLockFolder(other.path()));
+    EXPECT_FALSE(second->OpenExisting(name)) << "another folder: both run";
+    second->Create(name);
+    EXPECT_TRUE(MakeNamedMutexIn(PrivateLockFolder(other.path()))->OpenExisting(name));
+
+    // An untrusted folder gives no lock at all, and never a file at "/".
+    auto none = MakeNamedMutexIn("");
+    none->Create(name);
+    EXPECT_FALSE(MakeNamedMutexIn("")->OpenExisting(name));
+    EXPECT_FALSE(std::filesystem::exists("/" + name + "." + std::to_string(::getuid()) + ".lock"));
 }
 
 } // namespace

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -314,6 +315,58 @@ TEST_F(WindowTest, SettingsPassTheControlRulesAndAreWrittenBack)
     }
 }
 
+// Text is 8-bit: bytes that are no UTF-8 (Latin-1, a UTF-8 character cut in
+// two) must come back exactly as they went in.
+TEST_F(WindowTest, EightBitTerminalFolderSurvivesARunAndGetsItsSignalFiles)
+{
+    const std::string terminal = dir / "M\xe9taTrader \xc3";
+    std::filesystem::create_directories(terminal + "/experts/files");
+    const std::string settings = "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=" + terminal
+                                 + "\r\n";
+    writeFile(ini(), settings);
+    writeFile(terminal + "/experts/files/EURUSD", "old");
+    fake.fallback = kThreeRecords;
+    open();
+    EXPECT_EQ(status().toStdString(), "Connected!") << errorLog();
+    EXPECT_EQ(readFile(terminal + "/experts/files/GBPUSD"),
+              "(Symbol:GBPUSD,Price:1.2701,Time:2026.12.08 10:00,Signal:-0.25)");
+    close();
+    EXPECT_EQ(readFile(ini()), settings);
+    EXPECT_FALSE(exists(terminal + "/experts/files/EURUSD")) << "removed at exit from the same folder";
+}
+
+TEST_F(WindowTest, EightBitShortNamesKeepTheUsersPickAcrossPolls)
+{
+    const struct {
+        const char* name;
+        std::string symbol, shortName;
+    } rows[] = {
+        {"Latin1", "\xc4UR\xdcSD", "\xc4UR\xdcSD"},
+        {"Utf8CharacterCutAtSix", "EURUS\xc3\xa9", "EURUS\xc3"},
+        {"LoneContinuationBytes", "\x80\x81\x82\x83", "\x80\x81\x82\x83"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string reply = record("GBPUSD", "0.1") + record(row.symbol, "-0.2") + record("USDJPY", "0");
+        fake.fallback = reply;
+        open();
+        QComboBox* box = combo("ComboBox3");
+        ASSERT_EQ(box->count(), 3);
+        box->setCurrentIndex(1);
+        emit box->activated(1);
+        EXPECT_EQ(form->trayIcon()->Hint(), "Quorvane--" + row.shortName);
+        form->Timer1Timer();
+        form->Timer1Timer();
+        EXPECT_EQ(box->currentIndex(), 1) << "the same symbols must not count as a change";
+        EXPECT_EQ(form->trayIcon()->Hint(), "Quorvane--" + row.shortName);
+        fake.fallback = record("GBPUSD", "0.1") + record(row.shortName + "X", "-0.2") + record("EURUSD", "0");
+        form->Timer1Timer();
+        EXPECT_EQ(box->currentIndex(), 0) << "a real change still selects the first symbol";
+        EXPECT_TRUE(fake.reports.empty());
+        close();
+    }
+}
+
 /// True when a tooltip request for `w` gets past the hint switch to the widget.
 bool tooltipDelivered(QWidget* w)
 {
@@ -573,6 +626,27 @@ TEST(TerminationWatch, SigtermAndSigintArriveAsASignalOnTheEventLoop)
         ASSERT_TRUE(spy.wait(5000));
         EXPECT_EQ(spy.takeFirst().at(0).toInt(), sig);
     }
+}
+
+// During start-up no event loop runs while the first poll waits, and a
+// message box waits in a loop of its own: neither may swallow a request.
+TEST(TerminationWatch, RequestWithoutAnEventLoopIsSeenAndAWaitingMessageBoxIsClosed)
+{
+    TerminationWatch watch;
+    QSignalSpy spy(&watch, &TerminationWatch::terminationRequested);
+    EXPECT_FALSE(watch.requested());
+    ::raise(SIGHUP);
+    EXPECT_TRUE(watch.requested());
+    EXPECT_EQ(spy.count(), 1);
+
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quorvane"), QStringLiteral("start-up error"),
+                    QMessageBox::Ok);
+    QTimer::singleShot(0, &box, [] { ::raise(SIGTERM); });
+    bool stuck = false;
+    QTimer::singleShot(10000, &box, [&] { stuck = true; box.done(0); });
+    box.exec();
+    EXPECT_FALSE(stuck) << "the box stayed open after the request";
+    EXPECT_EQ(spy.count(), 2);
 }
 
 } // namespace

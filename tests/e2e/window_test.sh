@@ -104,4 +104,23 @@ wait "$app" || rc=$?
 app=""
 [ "$rc" -eq 0 ] || fail "SIGTERM ended the program with $rc"
 grep -q '^MaxS=25' "$work/quorvane.INI" || fail "settings not saved on SIGTERM"
+
+# ---- run 3: a termination request behind a start-up error box -------------
+# The first poll fails (no such page) and cannot log it (a folder stands where
+# "error_log.txt" should be): FormCreate reports that in a box before the
+# window is ever shown.
+rm -f "$work/log.txt"
+mkdir "$work/error_log.txt"
+printf '[Service]\nUrl=%s\n' "${url%/*}/missing.php" >"$work/quorvane.INI"
+"$work/quorvane" >"$work/run3.log" 2>&1 &
+app=$!
+box=$(find_window "^Quorvane$") || true
+[ -n "$box" ] || fail "the failed start-up showed no error box"
+kill -TERM "$app"
+rc=0
+wait "$app" || rc=$?
+app=""
+[ "$rc" -eq 0 ] || fail "SIGTERM behind the start-up box ended the program with $rc"
+grep -q '^MaxS=25' "$work/quorvane.INI" || fail "settings not saved on SIGTERM behind the start-up box"
+[ -f "$work/log.txt" ] || fail "log.txt not written on SIGTERM behind the start-up box"
 echo "window_test: passed"

@@ -2,8 +2,10 @@
 # with-desktop.sh CMD ARGS...
 # Runs CMD on a private virtual desktop: Xvfb (1024x768x24) on a free display
 # number with IceWM as window manager, its task bar and its notification area
-# switched on. DISPLAY is set for CMD; everything started here is stopped on
-# exit, and the script ends with CMD's exit code.
+# switched on. DISPLAY is set for CMD, and XDG_RUNTIME_DIR names a private
+# folder of this run, so a copy of the program running on the machine's own
+# desktop never holds "its" single-instance lock. Everything started here is
+# stopped on exit, and the script ends with CMD's exit code.
 #
 # Environment (optional):
 #   WITH_DESKTOP_GEOMETRY  screen size, default 1024x768x24
@@ -99,6 +101,10 @@ if ! wait_until "$timeout" wm_ready; then
     cat "$workdir/icewm.log" >&2
     exit 1
 fi
+
+XDG_RUNTIME_DIR="$workdir/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR" || exit 1
+export XDG_RUNTIME_DIR
 
 "$@"
 status=$?

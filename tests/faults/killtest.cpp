@@ -1,7 +1,9 @@
 // The real program killed with SIGKILL at moments spread over its start-up
 // poll, signal-file writing included. Whatever moment it dies, the expert
 // advisor must never find a half-written signal file, and the next start
-// must come up (the single-instance lock dies with its holder).
+// must come up (the single-instance lock dies with its holder). A termination
+// request during start-up ends it normally instead; copies with runtime
+// folders of their own run side by side, copies sharing one do not.
 #include "formharness.h"
 #include "inifile.h"
 #include "loopbackservice.h"
@@ -18,10 +20,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,20 +55,23 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 class ProgramRun {
 public:
     ProgramRun(const FormHarness& harness, const LoopbackService& service)
-        : m_harness(harness), m_service(service)
+        : m_harness(harness), m_service(service), m_runtimeFolder(harness.folder + "run")
     {
         fs::copy_file(QUORVANE_PROGRAM, harness.executablePath, fs::copy_options::overwrite_existing);
-        fs::create_directory(harness.folder + "run");
-        fs::permissions(harness.folder + "run", fs::perms::owner_all);
+        fs::create_directory(m_runtimeFolder);
+        fs::permissions(m_runtimeFolder, fs::perms::owner_all);
     }
     ~ProgramRun() { kill(SIGKILL); }
 
     // Starts the program with settings that point it at /good/<tag>.
-    void start(int tag)
+    void start(int tag) { startAt("/good/" + std::to_string(tag)); }
+
+    // Starts the program with settings that point it at `path` of the service.
+    void startAt(const std::string& path)
     {
         std::ofstream(m_harness.folder + "quorvane.INI")
             << "[Form]\nhint=0\nmt4-path=" << m_harness.terminalFolder << "\n[Service]\nUrl="
-            << m_service.url("/good/" + std::to_string(tag)) << "\n";
+            << m_service.url(path) << "\n";
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string entry = *e;
@@ -72,7 +80,7 @@ public:
         }
         // A private lock folder: another copy of the program on this machine
         // must not make this one think it is already running.
-        env.push_back("XDG_RUNTIME_DIR=" + m_harness.folder + "run");
+        env.push_back("XDG_RUNTIME_DIR=" + m_runtimeFolder);
         env.push_back("QT_QPA_PLATFORM=offscreen");
         std::vector<char*> envp;
         for (std::string& entry : env)
@@ -122,9 +130,14 @@ public:
         return false;
     }
 
+    // The next start looks for and takes its single-instance lock in `folder`.
+    void useRuntimeFolder(const std::string& folder) { m_runtimeFolder = folder; }
+    const std::string& runtimeFolder() const { return m_runtimeFolder; }
+
 private:
     const FormHarness& m_harness;
     const LoopbackService& m_service;
+    std::string m_runtimeFolder;
     pid_t m_pid = -1;
 };
 
@@ -256,6 +269,83 @@ TEST(KillDuringExit, LeavesAWholeSettingsFile)
     std::printf("kill -9 at exit: %d kills around a %lld us exit, %zu stray temporaries\n", kKills,
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(exitTime).count()),
                 strayTemporaries.size());
+}
+
+// True while a connection to the loopback port is open: the program's poll is
+// waiting for the service's answer.
+bool connectedTo(int port)
+{
+    char wanted[8];
+    std::snprintf(wanted, sizeof wanted, ":%04X", static_cast<unsigned>(port));
+    std::ifstream tcp("/proc/net/tcp");
+    std::string line;
+    std::getline(tcp, line); // column names
+    while (std::getline(tcp, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state;
+        fields >> slot >> local >> remote >> state;
+        if (state == "01" && remote.size() > 5 && remote.compare(remote.size() - 5, 5, wanted) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The first poll runs while the window is made, with no event loop; a request
+// to end then must still end through the normal exit: the poll completes, the
+// settings and "log.txt" are written, the exit code is 0.
+TEST(StopDuringStartUp, TerminationRequestDuringASlowFirstPollEndsNormally)
+{
+    LoopbackService service;
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sigabbrev_np(sig));
+        FormHarness harness;
+        ProgramRun program(harness, service);
+        program.startAt("/slow/1500/" + std::to_string(sig));
+        ASSERT_TRUE(waitUntil([&] { return connectedTo(service.port()); }, std::chrono::seconds(30)))
+            << readFile(harness.folder + "program-output.txt");
+        const int status = program.kill(sig);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+        EXPECT_NE(readFile(harness.folder + "quorvane.INI").find("MaxS=25"), std::string::npos) << "settings not saved";
+        EXPECT_TRUE(fs::exists(harness.folder + "log.txt"));
+        EXPECT_NE(readFile(harness.signalFolder + "GBPUSD").find("Price=1.2" + std::to_string(sig) + ","),
+                  std::string::npos)
+            << "the first poll was not completed";
+        EXPECT_FALSE(fs::exists(harness.signalFolder + "EURUSD")) << "removed at exit";
+    }
+}
+
+TEST(SingleInstance, CopiesWithRuntimeFoldersOfTheirOwnBothRunOneFolderAdmitsOne)
+{
+    LoopbackService service;
+    FormHarness first, second;
+    ProgramRun one(first, service), other(second, service);
+    const auto runs = [&](ProgramRun& program, const FormHarness& harness, int tag) {
+        program.start(tag);
+        return waitUntil([&] { return holdsTag(harness.signalFolder + "EURUSD", tag) && program.catches(SIGTERM); },
+                         std::chrono::seconds(30));
+    };
+    ASSERT_TRUE(runs(one, first, 1)) << readFile(first.folder + "program-output.txt");
+    ASSERT_TRUE(runs(other, second, 2)) << readFile(second.folder + "program-output.txt");
+    int status = other.kill(SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+
+    // In the first copy's runtime folder the second finds it running: it shows
+    // "The application is already running!" and ends with 0, writing nothing.
+    // A termination request closes that box as dismissing it would.
+    other.useRuntimeFolder(one.runtimeFolder());
+    fs::remove(second.folder + "log.txt");
+    other.start(3);
+    const std::string settings = readFile(second.folder + "quorvane.INI");
+    ASSERT_TRUE(waitUntil([&] { return other.catches(SIGTERM); }, std::chrono::seconds(30)));
+    status = other.kill(SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    EXPECT_FALSE(fs::exists(second.folder + "log.txt")) << "the refused copy made a window";
+    EXPECT_EQ(readFile(second.folder + "quorvane.INI"), settings);
+    EXPECT_FALSE(fs::exists(second.signalFolder + "EURUSD")) << "the refused copy polled";
+
+    ASSERT_TRUE(one.catches(SIGTERM));
+    status = one.kill(SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
 }
 
 } // namespace
