@@ -6,6 +6,7 @@
 
 #include "alarmlog.h"
 #include "formservices.h"
+#include "terminaltargets.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -100,6 +101,8 @@ private:
     void logFailure(const std::string& message);
     void showPicture(QLabel* label, int index);
     std::string folder() const;
+    /// Where the poll writes from now on; Edit2's hint names the signal folders.
+    void setTerminalTargets(std::vector<TerminalTarget> targets);
 
     template <typename F>
     auto guard(F fn)
@@ -111,6 +114,7 @@ private:
     std::unique_ptr<Ui::TForm1> m_ui;
     std::string m_replyText;
     std::vector<std::string> m_records;
+    std::vector<TerminalTarget> m_targets; ///< what Edit2's folder resolved to when it was set
     AlarmLog m_alarmLog;
     TImageList* m_imageList = nullptr;
     QTimer* m_timer = nullptr;

@@ -61,7 +61,7 @@ protected:
     {
         m_os.answer = std::move(answer);
         m_os.log.clear();
-        return ChooseTerminalFolder(current, m_dir / "program", m_os, m_os);
+        return ChooseTerminalFolder(current, ResolveTerminalTargets(current).targets, m_dir / "program", m_os, m_os);
     }
 
     ScratchFolder m_dir;
