@@ -183,6 +183,8 @@ char32_t foldCase(char32_t c)
         return c + 0x20;
     if (c >= 0x400 && c <= 0x40F)
         return c + 0x50;
+    if (c == 0x178) // Y with diaeresis pairs with U+00FF
+        return 0xFF;
     if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 && c != 0x17F) {
         // Latin Extended-A pairs upper and lower case; the parity of the pair
         // flips after U+0138 and again after U+0149.

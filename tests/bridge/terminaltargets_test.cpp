@@ -279,6 +279,8 @@ TEST(SameWindowsPathTest, CaseSeparatorsAndTrailingSeparators)
         {"C:\\Users\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", "C:\\users\\\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD", true}, // Cyrillic
         {"C:\\\xC3\x89t\xC3\xA9", "c:\\\xC3\xA9T\xC3\x89", true},
         {"C:\\\xC4\x8C", "C:\\\xC4\x8D", true}, // Latin Extended-A pair
+        {"C:\\\xC5\xB8", "c:\\\xC3\xBF", true},  // its one pair outside the block
+        {"C:\\\xC5\xB8", "c:\\\xC5\xB9", false},
         {"C:\\MT4", "C:\\MT4 2", false},
         {"C:\\MT4", "D:\\MT4", false},
         {"", "", false},
