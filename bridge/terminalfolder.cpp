@@ -1,7 +1,6 @@
 #include "terminalfolder.h"
 
 #include "platform.h"
-#include "signalfiles.h"
 
 #include <array>
 

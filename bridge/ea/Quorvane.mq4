@@ -307,6 +307,11 @@ int OnInit()
       Alert("Quorvane: MaxSignal must be greater than 0 (the signal at which all eight lamps are lit)");
       return(INIT_FAILED);
    }
+   if(LevelNum <= 0)
+   {
+      Alert("Quorvane: LevelNum must be at least 1");
+      return(INIT_FAILED);
+   }
    Comment("Quorvane: waiting for a signal");
    return(INIT_SUCCEEDED);
 }

@@ -342,8 +342,12 @@ TEST_F(ExpertAdvisor, MarginBudgetAndBrokerLimits)
     EXPECT_EQ(sim.prints.back(), "Quorvane: the lot size of one level is below the broker's minimum; nothing opened");
 }
 
-TEST_F(ExpertAdvisor, MaxSignalNotAboveZeroIsRefusedAtStart)
+TEST_F(ExpertAdvisor, MaxSignalNotAboveZeroAndNoLevelsAreRefusedAtStart)
 {
+    LevelNum = 0; // would close every level on every signal
+    EXPECT_EQ(OnInit(), INIT_FAILED);
+    EXPECT_EQ(sim.alerts, Lines{"Quorvane: LevelNum must be at least 1"});
+    LevelNum = 16;
     for (const double maximum : {0.0, -0.25}) {
         MaxSignal = maximum;
         sim.alerts.clear();
