@@ -174,7 +174,7 @@ void TForm1::FormDestroy()
     m_timer->stop();
     m_alarmLog.Save();
     writeSettings();
-    DeleteEurusdSignalFile(folder());
+    DeleteEurusdSignalFiles(m_targets);
 }
 
 void TForm1::readSettings()
@@ -192,6 +192,8 @@ void TForm1::readSettings()
     // event). Writing the text once more costs nothing and keeps it readable.
     TrackBar1Change();
     setFolder(ini.ReadString(kSection, "mt4-path", ""));
+    // Resolved once here and at "Select"; the poll only writes.
+    setTerminalTargets(ResolveTerminalTargets(folder()).targets);
 }
 
 void TForm1::writeSettings()
@@ -361,18 +363,21 @@ void TForm1::TrackBar1Change()
 
 void TForm1::WriteSignalFiles()
 {
-    quorvane::WriteSignalFiles(folder(), m_records);
+    quorvane::WriteSignalFiles(m_targets, m_records);
 }
 
 void TForm1::Button1Click()
 {
-    const FolderChoice choice = ChooseTerminalFolder(folder(), ExecutableFolder(m_services.executablePath),
+    const FolderChoice choice = ChooseTerminalFolder(folder(), m_targets, ExecutableFolder(m_services.executablePath),
                                                      *m_services.folderBrowser, *m_services.fileSystem);
     // Cleared before the message, so no poll behind the box writes into a
     // folder that has just been refused.
     setFolder(choice.folder);
+    setTerminalTargets(choice.targets);
     if (choice.notMt4)
         m_services.showMessage(kNotMt4Message);
+    if (choice.noDataFolder)
+        m_services.showMessage(kNoDataFolderMessage);
 }
 
 void TForm1::Button2Click()
@@ -428,6 +433,12 @@ void TForm1::setFolder(const std::string& folder)
 {
     m_terminalFolder = folder;
     m_ui->Edit2->setText(QString::fromLocal8Bit(folder));
+}
+
+void TForm1::setTerminalTargets(std::vector<TerminalTarget> targets)
+{
+    m_targets = std::move(targets);
+    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(SignalFoldersHint(m_targets)));
 }
 
 } // namespace quorvane

@@ -6,6 +6,7 @@
 
 #include "alarmlog.h"
 #include "formservices.h"
+#include "terminaltargets.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -101,6 +102,8 @@ private:
     void showPicture(QLabel* label, int index);
     std::string folder() const;
     void setFolder(const std::string& folder);
+    /// Where the poll writes from now on; Edit2's hint names the signal folders.
+    void setTerminalTargets(std::vector<TerminalTarget> targets);
 
     template <typename F>
     auto guard(F fn)
@@ -115,6 +118,7 @@ private:
     // would turn bytes that are no UTF-8 into U+FFFD.
     std::string m_terminalFolder;
     std::vector<std::string> m_records;
+    std::vector<TerminalTarget> m_targets; ///< what Edit2's folder resolved to when it was set
     AlarmLog m_alarmLog;
     TImageList* m_imageList = nullptr;
     QTimer* m_timer = nullptr;

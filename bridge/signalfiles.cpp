@@ -4,6 +4,7 @@
 #include "records.h"
 
 #include <cerrno>
+#include <exception>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -86,6 +87,14 @@ void writeOneSignalFile(const std::string& folder, const std::string& path, cons
     }
 }
 
+void writeIntoFolder(const std::string& folder, const std::vector<std::string>& records)
+{
+    for (const std::string& record : records) {
+        const std::string name = ShortName(record);
+        writeOneSignalFile(folder, folder + name, name, record);
+    }
+}
+
 } // namespace
 
 void WriteSignalFiles(const std::string& terminalFolder, const std::vector<std::string>& records)
@@ -93,10 +102,33 @@ void WriteSignalFiles(const std::string& terminalFolder, const std::vector<std::
     // No terminal connected: never fall back to "/experts/files" at the root.
     if (terminalFolder.empty())
         return;
-    const std::string folder = terminalFolder + kFilesFolder;
-    for (const std::string& record : records) {
-        const std::string name = ShortName(record);
-        writeOneSignalFile(folder, folder + name, name, record);
+    writeIntoFolder(terminalFolder + kFilesFolder, records);
+}
+
+void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vector<std::string>& records)
+{
+    // One broken folder (say the old experts/files of an upgraded terminal) must
+    // not starve the expert advisor that reads another.
+    std::exception_ptr first;
+    for (const TerminalTarget& target : targets) {
+        if (target.signalFolder.empty())
+            continue;
+        try {
+            writeIntoFolder(target.signalFolder + "/", records);
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
+}
+
+void DeleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets)
+{
+    for (const TerminalTarget& target : targets) {
+        if (!target.signalFolder.empty())
+            ::unlink((target.signalFolder + "/EURUSD").c_str());
     }
 }
 

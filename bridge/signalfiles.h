@@ -1,11 +1,23 @@
 #pragma once
 // The signal files that the expert advisor reads: one file per short name in the
-// terminal's experts/files folder, holding exactly the newest market record.
+// terminal's experts/files folder (or every signal folder a terminal folder
+// resolves to), holding exactly the newest market record.
+
+#include "terminaltargets.h"
 
 #include <string>
 #include <vector>
 
 namespace quorvane {
+
+/// Writes every record into each target's signal folder as the single-folder form
+/// below does. Each target is written on its own: a failure ends the writing of that
+/// target at that record, the other targets are still written, and the first failure
+/// is thrown once all are done. Nothing for no targets.
+void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vector<std::string>& records);
+
+/// Deletes the EURUSD signal file of each target; failures ignored.
+void DeleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets);
 
 /// Writes each record to terminalFolder + "/experts/files/" + ShortName(record), replacing
 /// the file in one step (temp file in the same folder, renamed over it). Throws

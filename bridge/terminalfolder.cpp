@@ -1,7 +1,6 @@
 #include "terminalfolder.h"
 
 #include "platform.h"
-#include "signalfiles.h"
 
 #include <array>
 
@@ -21,7 +20,7 @@ std::string joinFolder(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
-bool installExpertAdvisor(const std::string& programFolder, const std::string& terminalFolder, FileSystem& fs)
+bool installExpertAdvisor(const std::string& programFolder, const std::string& expertFolder, FileSystem& fs)
 {
     bool anyPresent = false;
     for (const char* file : kExpertFiles) {
@@ -29,8 +28,8 @@ bool installExpertAdvisor(const std::string& programFolder, const std::string& t
         if (!fs.Exists(source))
             continue;
         anyPresent = true;
-        // The terminal folder is joined as it is, like the signal file paths.
-        if (!fs.CopyReplacing(source, terminalFolder + "/experts/" + file))
+        // The expert folder is joined as it is, like the signal file paths.
+        if (!fs.CopyReplacing(source, expertFolder + "/" + file))
             return false;
     }
     return anyPresent;
@@ -38,8 +37,9 @@ bool installExpertAdvisor(const std::string& programFolder, const std::string& t
 
 } // namespace
 
-FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::string& programFolder,
-                                  FolderBrowser& browser, FileSystem& fs)
+FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::vector<TerminalTarget>& currentTargets,
+                                  const std::string& programFolder, FolderBrowser& browser, FileSystem& fs,
+                                  const DataFolderLocator& locator)
 {
     const std::string start = fs.IsDirectory(currentFolder) ? currentFolder : std::string();
     const std::optional<std::string> chosen = browser.Browse(kBrowseCaption, start);
@@ -48,17 +48,37 @@ FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::s
     if (!chosen) {
         // Cancelling disconnects the terminal; the expert advisor must not go on
         // trading on a stale EURUSD signal.
-        if (!start.empty())
-            fs.RemoveIgnoringErrors(EurusdSignalFilePath(start));
+        if (!start.empty()) {
+            for (const TerminalTarget& target : currentTargets)
+                fs.RemoveIgnoringErrors(target.signalFolder + "/EURUSD");
+        }
         return choice;
     }
-    // An experts folder that takes the expert advisor is the only test of a
+    // An expert folder that takes the expert advisor is the only test of a
     // terminal installation; terminal.exe is not looked for.
-    if (installExpertAdvisor(programFolder, *chosen, fs))
+    TerminalTargets resolved = ResolveTerminalTargets(*chosen, locator);
+    bool installed = false;
+    for (const TerminalTarget& target : resolved.targets) {
+        if (installExpertAdvisor(programFolder, target.expertFolder, fs))
+            installed = true;
+    }
+    if (installed) {
         choice.folder = *chosen;
-    else
+        choice.targets = std::move(resolved.targets);
+    } else if (resolved.dataFolderMissing) {
+        choice.noDataFolder = true;
+    } else {
         choice.notMt4 = true;
+    }
     return choice;
+}
+
+std::string SignalFoldersHint(const std::vector<TerminalTarget>& targets)
+{
+    std::string hint;
+    for (const TerminalTarget& target : targets)
+        hint += (hint.empty() ? "Signal files go to:\n" : "\n") + target.signalFolder;
+    return hint;
 }
 
 void CallTerminal(const std::string& terminalFolder, ShellOpener& shell)

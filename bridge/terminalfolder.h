@@ -2,7 +2,10 @@
 // Choosing the trading terminal's folder, installing the expert advisor into it,
 // starting the terminal and the sound button: the handlers' logic without widgets.
 
+#include "terminaltargets.h"
+
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
@@ -13,21 +16,35 @@ class SoundPlayer;
 
 /// Outcome of a folder choice.
 struct FolderChoice {
-    std::string folder;          ///< the new text of Edit2 ("" after a cancel or a failed install)
-    bool notMt4 = false;         ///< show kNotMt4Message
+    std::string folder;                  ///< the new text of Edit2 ("" after a cancel or a failed install)
+    std::vector<TerminalTarget> targets; ///< what `folder` resolves to (none when it is "")
+    bool notMt4 = false;                 ///< show kNotMt4Message
+    bool noDataFolder = false;           ///< show kNoDataFolderMessage instead
 };
 
 inline constexpr const char* kNotMt4Message = "It is not a MT4 install directory, please re-select.";
 inline constexpr const char* kBrowseCaption = "Please specify the folder";
+inline constexpr const char* kNoDataFolderMessage =
+    "This MT4 installation has no data folder yet. Start the terminal once, close it and choose this folder "
+    "again, or choose its data folder instead (in the terminal: File > Open Data Folder).";
 
 /// What Button1Click does, minus the widgets: the starting folder is currentFolder when it
 /// is an existing folder, else empty; browse "Please specify the folder"; on a choice
-/// install the expert advisor (copy each of Quorvane.ex4 / Quorvane.mq4 present in
-/// programFolder into chosen + "/experts/", replacing older copies; fail when neither is
-/// present or any present one cannot be copied); on cancel delete the old folder's
-/// EURUSD signal file.
-FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::string& programFolder,
-                                  FolderBrowser& browser, FileSystem& fs);
+/// resolve it (ResolveTerminalTargets with `locator`) and install the expert advisor
+/// into every target's expert folder (copy each of Quorvane.ex4 / Quorvane.mq4 present
+/// in programFolder, replacing older copies; a target fails when neither is present or
+/// any present one cannot be copied). The folder is accepted when at least one target
+/// took it; otherwise notMt4, or noDataFolder for an installation whose terminal never
+/// made its data folder. On cancel delete the EURUSD signal file of each of
+/// currentTargets (the targets currentFolder was resolved to) when the starting folder
+/// is not empty.
+FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::vector<TerminalTarget>& currentTargets,
+                                  const std::string& programFolder, FolderBrowser& browser, FileSystem& fs,
+                                  const DataFolderLocator& locator = WineDataFolderLocator());
+
+/// The hint of Edit2: where the signal files of `targets` go, one folder a line;
+/// "" for none.
+std::string SignalFoldersHint(const std::vector<TerminalTarget>& targets);
 
 /// Button2Click: asks the shell to open terminalFolder + "/terminal.exe" with the verb
 /// "open"; nothing is reported.

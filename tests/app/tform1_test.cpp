@@ -507,6 +507,63 @@ TEST_F(WindowTest, FolderChoiceRefusedAcceptedAndCancelled)
     EXPECT_FALSE(exists(terminal + "/experts/files/EURUSD"));
 }
 
+TEST_F(WindowTest, PollWritesIntoEveryLayoutResolvedAtStartAndAtSelect)
+{
+    const std::string data = "pfx/drive_c/users/u/AppData/Roaming/MetaQuotes/Terminal/0123456789ABCDEF0123456789ABCDEF";
+    const struct {
+        const char* name;
+        std::vector<std::string> folders; // created below the scratch folder
+        std::string chosen, signalFolder;
+    } rows[] = {
+        {"Legacy", {"mt4/experts/files"}, "mt4", "mt4/experts/files"},
+        {"Portable", {"mt4/MQL4/Experts", "mt4/MQL4/Files"}, "mt4", "mt4/MQL4/Files"},
+        {"WineInstallation", {"pfx/drive_c/MT4", data + "/MQL4/Experts", data + "/MQL4/Files"}, "pfx/drive_c/MT4",
+         data + "/MQL4/Files"},
+    };
+    fake.fallback = kThreeRecords;
+    writeFile(dir / "Quorvane.mq4", "EA");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(dir / "mt4");
+        std::filesystem::remove_all(dir / "pfx");
+        for (const std::string& folder : row.folders)
+            std::filesystem::create_directories(dir / folder);
+        writeFile(dir / (data + "/origin.txt"), "C:\\MT4\r\n");
+        const std::string files = dir / row.signalFolder;
+        writeFile(ini(), "[Form]\nmt4-path=" + (dir / row.chosen) + "\n");
+        open();
+        EXPECT_EQ(status(), "Connected!");
+        EXPECT_EQ(readFile(files + "/GBPUSD"), "(Symbol:GBPUSD,Price:1.2701,Time:2026.12.08 10:00,Signal:-0.25)");
+        EXPECT_EQ(control("Edit2")->toolTip().toStdString(), "Signal files go to:\n" + files);
+        std::filesystem::remove(files + "/GBPUSD");
+        fake.browseAnswer = dir / row.chosen;
+        control<QPushButton>("Button1")->click();
+        EXPECT_EQ(text("Edit2").toStdString(), dir / row.chosen) << "the stored folder stays the one chosen";
+        EXPECT_EQ(readFile(files + "/../" + (row.signalFolder.find("MQL4") == std::string::npos ? "" : "Experts/")
+                           + "Quorvane.mq4"),
+                  "EA");
+        form->Timer1Timer();
+        EXPECT_TRUE(exists(files + "/GBPUSD"));
+        close();
+        EXPECT_FALSE(exists(files + "/EURUSD"));
+        EXPECT_EQ(TIniFile(ini()).ReadString("Form", "mt4-path", "?"), dir / row.chosen);
+    }
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(WindowTest, InstallationWithoutDataFolderIsExplainedAndNotStored)
+{
+    std::filesystem::create_directories(dir / "pfx/drive_c/MT4");
+    writeFile(dir / "pfx/drive_c/MT4/terminal.exe", "x");
+    writeFile(dir / "Quorvane.mq4", "EA");
+    open();
+    fake.browseAnswer = dir / "pfx/drive_c/MT4";
+    control<QPushButton>("Button1")->click();
+    EXPECT_EQ(text("Edit2"), "");
+    EXPECT_EQ(control("Edit2")->toolTip(), "");
+    EXPECT_EQ(fake.messages, std::vector<std::string>{kNoDataFolderMessage});
+}
+
 TEST_F(WindowTest, LinkLabelsAndCallButtonGoToTheShellAndSoundButtonPlays)
 {
     writeFile(ini(), "[Form]\nmt4-path=/opt/mt4\nsound=0\n"); // CheckBox2 off is not consulted

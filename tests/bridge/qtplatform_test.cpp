@@ -138,10 +138,11 @@ TEST(AssetsTest, ChimeIsShortMono16BitPcmThatFadesOut)
 TEST(AssetsTest, ExpertSourceIsStagedWithItsInputsAndNoCompiledExpert)
 {
     const std::string source = readFile(QUORVANE_BIN_DIR "/Quorvane.mq4");
-    for (const char* input : {"extern int    magic        = 300000;", "extern double LimitedFunds = 0;",
-                              "extern double MaximumRisk  = 0.1;", "extern int    LevelNum     = 16;",
-                              "extern bool   OnlyClose    = false;", "extern double LP           = 1;",
-                              "extern double MaxSignal    = 0.25;"})
+    for (const char* input : {"input int    magic            = 300000;", "input double LimitedFunds     = 0;",
+                              "input double MaximumRisk      = 0.1;", "input int    LevelNum         = 16;",
+                              "input bool   OnlyClose        = false;", "input double LP               = 1;",
+                              "input double MaxSignal        = 0.25;", "input int    MaxAgeSeconds    = 60;",
+                              "FILE_ANSI"})
         EXPECT_NE(source.find(input), std::string::npos) << input;
     // A fake compiled expert would be worse than none.
     EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex4"));

@@ -35,6 +35,13 @@ protected:
         return error.what();
     }
 
+    static std::string listTargets(const std::vector<TerminalTarget>& targets, const std::vector<std::string>& records) try {
+        WriteSignalFiles(targets, records);
+        return "";
+    } catch (const Exception& error) {
+        return error.what();
+    }
+
     ScratchFolder m_dir;
 };
 
@@ -123,6 +130,23 @@ TEST_F(SignalFiles, DeleteRemovesOnlyEurusdAndIgnoresFailure)
     EXPECT_EQ(listTree(files()), Names({"GBPUSD", "USDJPY"}));
     EXPECT_NO_THROW(DeleteEurusdSignalFile(terminal()));
     EXPECT_NO_THROW(DeleteEurusdSignalFile(m_dir / "nowhere"));
+}
+
+TEST_F(SignalFiles, EveryTargetIsWrittenAndABrokenOneDoesNotStarveTheOthers)
+{
+    const std::string data = m_dir / "data/MQL4/Files";
+    fs::create_directories(data);
+    const TerminalTarget broken{m_dir / "old/experts", m_dir / "old/experts/files"}; // no such folder
+    const std::vector<TerminalTarget> targets = {broken, LegacyTarget(terminal()), {m_dir / "data/MQL4/Experts", data}};
+    EXPECT_EQ(listTargets(targets, {kEurusd, kGbpusd}), "Cannot create file " + broken.signalFolder + "/EURUSD");
+    EXPECT_EQ(listTree(files()), Names({"EURUSD", "GBPUSD"}));
+    EXPECT_EQ(readFile(data + "/GBPUSD"), kGbpusd);
+    EXPECT_FALSE(fs::exists(m_dir / "old")) << "never created";
+
+    DeleteEurusdSignalFiles(targets);
+    EXPECT_EQ(listTree(files()), Names({"GBPUSD"}));
+    EXPECT_EQ(listTree(data), Names({"GBPUSD"}));
+    EXPECT_EQ(listTargets({}, {kEurusd}), "");
 }
 
 TEST_F(SignalFiles, EmptyTerminalFolderWritesNothing)

@@ -61,7 +61,7 @@ protected:
     {
         m_os.answer = std::move(answer);
         m_os.log.clear();
-        return ChooseTerminalFolder(current, m_dir / "program", m_os, m_os);
+        return ChooseTerminalFolder(current, ResolveTerminalTargets(current).targets, m_dir / "program", m_os, m_os);
     }
 
     ScratchFolder m_dir;
@@ -125,6 +125,47 @@ TEST_F(ChooseTerminalFolderTest, CancelDeletesEurusdOfAnExistingOldFolderOnly)
         choose(stored, std::nullopt);
         EXPECT_EQ(m_os.log, Lines{"Please specify the folder | "}) << stored;
     }
+}
+
+TEST_F(ChooseTerminalFolderTest, WineInstallationGoesToItsDataFolderAndNeverStartedOneIsExplained)
+{
+    const std::string install = m_dir / "pfx/drive_c/MT4";
+    const std::string data = m_dir / "pfx/drive_c/users/u/AppData/Roaming/MetaQuotes/Terminal/0123456789abcdef0123456789abcdef";
+    fs::create_directories(install);
+    writeFile(install + "/terminal.exe", "x");
+    FolderChoice choice = choose("", install);
+    EXPECT_TRUE(choice.noDataFolder);
+    EXPECT_FALSE(choice.notMt4);
+    EXPECT_EQ(choice.folder, "");
+    EXPECT_TRUE(choice.targets.empty());
+
+    fs::create_directories(data + "/MQL4/Experts");
+    fs::create_directories(data + "/MQL4/Files");
+    writeFile(data + "/origin.txt", "C:\\MT4\r\n");
+    fs::create_directories(install + "/experts/files"); // upgraded from before 600: both are served
+    choice = choose("", install);
+    EXPECT_EQ(choice.folder, install) << "the stored folder stays the one chosen";
+    EXPECT_EQ(choice.targets, (std::vector<TerminalTarget>{LegacyTarget(install), {data + "/MQL4/Experts", data + "/MQL4/Files"}}));
+    EXPECT_EQ(readFile(data + "/MQL4/Experts/Quorvane.mq4"), "source v1");
+    EXPECT_EQ(readFile(install + "/experts/Quorvane.mq4"), "source v1");
+
+    // One target that refuses the copy does not refuse the folder.
+    fs::remove_all(install + "/experts/Quorvane.mq4");
+    fs::create_directories(install + "/experts/Quorvane.mq4");
+    EXPECT_EQ(choose("", install).folder, install);
+
+    writeFile(data + "/MQL4/Files/EURUSD", "x");
+    writeFile(install + "/experts/files/EURUSD", "x");
+    choice = choose(install, std::nullopt);
+    EXPECT_FALSE(fs::exists(data + "/MQL4/Files/EURUSD"));
+    EXPECT_FALSE(fs::exists(install + "/experts/files/EURUSD"));
+}
+
+TEST(SignalFoldersHintTest, NamesEachSignalFolder)
+{
+    EXPECT_EQ(SignalFoldersHint({}), "");
+    EXPECT_EQ(SignalFoldersHint({LegacyTarget("/a"), {"/d/MQL4/Experts", "/d/MQL4/Files"}}),
+              "Signal files go to:\n/a/experts/files\n/d/MQL4/Files");
 }
 
 TEST(ButtonsTest, TerminalOpensTerminalExeAndSoundPlaysOpenWav)

@@ -1,0 +1,36 @@
+#include "simulator.h"
+
+double Ask = 0;
+double Bid = 0;
+double Point = 0.00001;
+int Digits = 5;
+
+void OnTick(); // the expert advisor's
+
+namespace mql4sim {
+
+double Terminal::usedMargin() const
+{
+    double used = 0;
+    for (const Order& order : orders)
+        used += order.lots * marginPerLot;
+    return used;
+}
+
+Terminal& terminal()
+{
+    static Terminal t;
+    return t;
+}
+
+void Tick()
+{
+    Terminal& t = terminal();
+    Ask = t.ask;
+    Bid = t.bid;
+    Point = t.point;
+    Digits = t.digits;
+    OnTick();
+}
+
+} // namespace mql4sim
