@@ -152,14 +152,17 @@ LocationChoice ChooseFileLocations(const std::string& exePath, const UserFolders
 
 std::string CreateLocationFolders(const FileLocations& locations)
 {
+    // Both are tried: a broken config folder need not cost the error log.
+    std::string message;
     for (const std::string* folder : {&locations.configFolder, &locations.stateFolder}) {
         if (folder->empty())
             continue;
         const std::string why = makeFolders(*folder);
         if (!why.empty())
-            return "Quorvane cannot create the folder " + *folder + " for its files: " + why + ".";
+            message += std::string(message.empty() ? "" : " ") + "Quorvane cannot create the folder " + *folder
+                     + " for its files: " + why + ".";
     }
-    return std::string();
+    return message;
 }
 
 std::string DescribeFileLocations(const LocationChoice& choice)

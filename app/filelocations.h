@@ -58,7 +58,7 @@ LocationChoice ChooseFileLocations(const std::string& exePath, const UserFolders
 
 /// Creates the per-user folders of `locations` (and missing parents, mode
 /// 0700) when they are not there. Returns "" on success, else a message that
-/// names the folder and the reason.
+/// names each folder that failed and the reason.
 std::string CreateLocationFolders(const FileLocations& locations);
 
 /// One sentence for --help and the About page: which folders hold the files.
