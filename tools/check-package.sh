@@ -25,8 +25,16 @@ fi
 deb=$2
 . "$ROOT/tests/e2e/lib.sh"
 fail() { echo "check-package: $*" >&2; exit 1; }
-user=nobody
-group=$(id -gn "$user")
+# As root (CI) the checks run as "nobody"; anyone else runs them as themselves.
+# drop CMD... replaces the calling shell: call it in a subshell or in the
+# background, so that $! is the program itself and a signal reaches it.
+if [ "$(id -u)" -eq 0 ]; then
+    user=nobody
+    drop() { exec setpriv --reuid="$user" --regid="$(id -gn "$user")" --clear-groups "$@"; }
+else
+    user=$(id -un)
+    drop() { exec "$@"; }
+fi
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quorvane-package.XXXXXX")
 service=""
@@ -43,8 +51,11 @@ home="$scratch/home"
 dpkg -x "$deb" "$root"
 mkdir -p "$home" "$scratch/run"
 chmod 700 "$scratch/run"
-chown "$user:$group" "$home" "$scratch/run"
+chown "$user" "$home" "$scratch/run"
 prog="$root/usr/lib/quorvane"
+# Installed, the program folder belongs to root; unpacked by an ordinary user
+# it belongs to that user, who must not be able to write it either.
+[ "$(id -u)" -eq 0 ] || chmod a-w "$prog"
 
 # ---- what the package holds ---------------------------------------------------
 for f in quorvane quorvane-signal quorvane-components Quorvane.mq4 open.wav; do
@@ -62,19 +73,16 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 cp "$deb" "$scratch/"
 # lintian does not want to run as root; errors fail the check, warnings are shown.
-setpriv --reuid="$user" --regid="$group" --clear-groups env HOME="$home" TMPDIR="$scratch/run" \
-    lintian --fail-on error "$scratch/$(basename "$deb")" || fail "lintian reports errors"
+(drop env HOME="$home" TMPDIR="$scratch/run" lintian --fail-on error "$scratch/$(basename "$deb")") || fail "lintian reports errors"
 
 # ---- the installed program as an ordinary user ---------------------------------
 snapshot() { (cd "$root" && find . -printf '%p %M %s %T@\n' | sort); }
 snapshot >"$scratch/before"
 
-# as_user VAR=VALUE... CMD...: a clean environment, only what a session has.
-# It replaces the calling shell, so run it in a subshell or in the background:
-# then $! is the program itself and a signal reaches it.
+# as_user VAR=VALUE... CMD...: drop with a clean environment, only what a
+# session has.
 as_user() {
-    exec setpriv --reuid="$user" --regid="$group" --clear-groups \
-        env -i HOME="$home" DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$scratch/run" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"
+    drop env -i HOME="$home" DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$scratch/run" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"
 }
 
 main_window() { xdotool search --onlyvisible --name "Quorvane 2.0" 2>/dev/null | head -n 1; }
@@ -150,7 +158,7 @@ cmp -s "$scratch/before" "$scratch/after" \
 # Run 4, bad input: XDG_CONFIG_HOME names a file. A message, no crash, the
 # file untouched; a second message at exit says what could not be saved.
 printf 'not a folder\n' >"$home/afile"
-chown "$user:$group" "$home/afile"
+chown "$user" "$home/afile"
 start_program "$scratch/run4.log" XDG_CONFIG_HOME="$home/afile"
 wait_until 30 '[ -n "$(message_box)" ] || ! kill -0 "$app" 2>/dev/null' || fail "no message for an XDG_CONFIG_HOME that is a file"
 grep -q "cannot create the folder $home/afile/quorvane/ for its files: $home/afile is not a folder" "$scratch/run4.log" \
