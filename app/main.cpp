@@ -52,6 +52,8 @@ int main(int argc, char** argv)
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
+    // Wayland compositors find the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quorvane.Quorvane"));
     // The window may sit in the tray while message boxes come and go; only
     // closing the window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -144,6 +144,12 @@ sed -i "s|^Url=.*|Url=$url|" "$config/quorvane.INI"
 lines=$(wc -l <"$state/error_log.txt")
 start_program "$scratch/run3.log"
 wait_for_window "$scratch/run3.log"
+# The window carries the application icon, the drawn small sizes included
+# (the X11 platform leaves out sizes above 128).
+xprop -id "$(main_window)" _NET_WM_ICON >"$scratch/icon.txt"
+for size in 16 32 48 128; do
+    grep -q "Icon ($size x $size)" "$scratch/icon.txt" || fail "the window has no ${size}px icon"
+done
 stop_program
 port=${url#http://127.0.0.1:}
 port=${port%%/*}
