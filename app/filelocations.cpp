@@ -169,8 +169,8 @@ std::string DescribeFileLocations(const LocationChoice& choice)
 {
     const FileLocations& at = choice.locations;
     std::string text = "Settings file: " + at.settingsFile + "\n"
-                     + "Alarm log:     " + at.alarmLogFile + "\n"
-                     + "Error log:     " + at.errorLogFolder + "error_log.txt\n";
+                     + "Alarm log: " + at.alarmLogFile + "\n"
+                     + "Error log: " + at.errorLogFolder + "error_log.txt\n";
     if (!choice.error.empty())
         text += choice.error + "\n";
     return text;
