@@ -17,8 +17,8 @@
 namespace quorvane {
 
 struct FormServices {
-    /// Full path of the running executable; settings, logs and the expert
-    /// advisor are found beside it.
+    /// Full path of the running executable; the expert advisor is found
+    /// beside it.
     std::string executablePath;
     /// Where the settings file, "log.txt" and "error_log.txt" live; an empty
     /// settingsFile means all three beside executablePath.
