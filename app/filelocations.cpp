@@ -27,9 +27,14 @@ bool isAbsolute(const std::string& path)
 }
 
 // Probed with the effective ids: root may write anywhere but on a read-only
-// mount, an ordinary user only where the permissions say so.
+// mount, an ordinary user only where the permissions say so. Below /usr lie
+// installed programs, which nobody writes at run time, root included: a
+// program started with sudo must not leave files where the package manager
+// keeps its own.
 bool folderWritable(const std::string& folder)
 {
+    if (folder.rfind("/usr/", 0) == 0)
+        return false;
     const std::string probe = folder.empty() ? std::string(".") : folder;
     return ::faccessat(AT_FDCWD, probe.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }

@@ -51,7 +51,8 @@ UserFolders UserFoldersFromEnvironment();
 FileLocations FileLocationsBeside(const std::string& exePath);
 
 /// Decides the locations for the executable at exePath. The program folder
-/// and the files in it are probed with the caller's effective permissions.
+/// and the files in it are probed with the caller's effective permissions; a
+/// folder below /usr/ counts as read-only for everyone.
 /// $XDG_CONFIG_HOME / $XDG_STATE_HOME count only when absolute; otherwise
 /// $HOME/.config and $HOME/.local/state. Nothing is created here.
 LocationChoice ChooseFileLocations(const std::string& exePath, const UserFolders& env);

@@ -195,6 +195,15 @@ TEST_F(FileLocationsTest, DecidesBesideTheExecutableOrThePerUserFolders)
     }
 }
 
+TEST_F(FileLocationsTest, AnInstalledProgramBelowUsrNeverWritesBesideItselfNotEvenAsRoot)
+{
+    // /usr itself exists everywhere and root may write it: only the rule keeps it clean.
+    const LocationChoice choice = ChooseFileLocations("/usr/quorvane", {root / "home", "", ""});
+    EXPECT_EQ(choice.locations.settingsFile, root / "home/.config/quorvane/quorvane.INI");
+    EXPECT_EQ(choice.locations.errorLogFolder, root / "home/.local/state/quorvane/");
+    EXPECT_EQ(choice.error, "");
+}
+
 TEST_F(FileLocationsTest, PerUserSettingsFileBearsTheExecutablesName)
 {
     const std::string prog = root / "opt";
