@@ -3,6 +3,7 @@
 // program entry (real services) or by a test (stand-ins).
 
 #include "errorreport.h"
+#include "filelocations.h"
 #include "helloworld.h"
 #include "platform.h"
 #include "trayshell.h"
@@ -16,9 +17,12 @@
 namespace quorvane {
 
 struct FormServices {
-    /// Full path of the running executable; settings, logs and the expert
-    /// advisor are found beside it.
+    /// Full path of the running executable; the expert advisor is found
+    /// beside it.
     std::string executablePath;
+    /// Where the settings file, "log.txt" and "error_log.txt" live; an empty
+    /// settingsFile means all three beside executablePath.
+    FileLocations locations;
     /// A new signal-service client for one poll.
     std::function<std::shared_ptr<HelloWorldPortType>()> signalService;
     /// Local time for the error-log lines.

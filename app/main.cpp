@@ -4,6 +4,7 @@
 #include "apppaths.h"
 #include "apptitle.h"
 #include "errorreport.h"
+#include "filelocations.h"
 #include "helloworld.h"
 #include "inifile.h"
 #include "platform.h"
@@ -13,6 +14,7 @@
 #include "tform1.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -49,6 +51,13 @@ int main(int argc, char** argv)
     mutex->Create(kMutexName);
 
     QuorvaneApplication app(argc, argv, ShowErrorBox);
+    // The icon of the menu entry; the tray keeps showing the lamp pictures.
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    // Wayland compositors find the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quorvane.Quorvane"));
     // The window may sit in the tray while message boxes come and go; only
     // closing the window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -66,11 +75,23 @@ int main(int argc, char** argv)
 
     std::unique_ptr<TForm1> form;
     runGuarded(report, [&] {
+        // An installed program cannot write its own folder: the files then live
+        // in per-user folders. When even those fail the program still runs;
+        // the user is told that changes will not be kept.
+        LocationChoice where = ChooseFileLocations(exe, UserFoldersFromEnvironment());
+        if (where.error.empty())
+            where.error = CreateLocationFolders(where.locations);
+        if (!where.error.empty()) {
+            const std::string message = where.error + " Settings and logs may not be saved.";
+            std::fprintf(stderr, "quorvane: %s\n", message.c_str());
+            report(message);
+        }
         // Beyond the described settings: [Service] Url picks the endpoint; absent
         // or empty means the default one. Read at start, never written.
-        const std::string url = TIniFile(SettingsPathFor(exe)).ReadString("Service", "Url", "");
+        const std::string url = TIniFile(where.locations.settingsFile).ReadString("Service", "Url", "");
         FormServices services;
         services.executablePath = exe;
+        services.locations = where.locations;
         services.signalService = [url] { return GetSignalService(false, url); };
         services.folderBrowser = MakeQtFolderBrowser(nullptr);
         services.shellOpener = MakeDesktopShellOpener();

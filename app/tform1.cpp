@@ -7,6 +7,7 @@
 #include "decimal.h"
 #include "errorlog.h"
 #include "exceptions.h"
+#include "filelocations.h"
 #include "helloworld.h"
 #include "hintswitch.h"
 #include "inifile.h"
@@ -54,16 +55,34 @@ std::string itemBytes(const QComboBox* box, int i)
     return bytes.isValid() ? bytes.toByteArray().toStdString() : toText(box->itemText(i));
 }
 
+FormServices withFileLocations(FormServices services)
+{
+    if (services.locations.settingsFile.empty())
+        services.locations = FileLocationsBeside(services.executablePath);
+    return services;
+}
+
+// The About page says where the user's files are, below the support box.
+void showFileLocations(QWidget* page, const FileLocations& locations)
+{
+    auto* label = new QLabel(QString::fromLocal8Bit(DescribeFileLocations({locations, std::string()})), page);
+    label->setObjectName(QStringLiteral("FileLocations"));
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setGeometry(24, 360, 689, 48);
+}
+
 } // namespace
 
 TForm1::TForm1(FormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_services(std::move(services)),
+      m_services(withFileLocations(std::move(services))),
       m_ui(std::make_unique<Ui::TForm1>()),
-      m_alarmLog(ExecutableFolder(m_services.executablePath) + "log.txt")
+      m_alarmLog(m_services.locations.alarmLogFile)
 {
     m_ui->setupUi(this);
+    showFileLocations(m_ui->TabSheet3, m_services.locations);
     setFixedSize(776, 566);
     buildComponents();
     connectHandlers();
@@ -179,7 +198,7 @@ void TForm1::FormDestroy()
 
 void TForm1::readSettings()
 {
-    const TIniFile ini(SettingsPathFor(m_services.executablePath));
+    const TIniFile ini(m_services.locations.settingsFile);
     m_ui->CheckBox2->setChecked(ini.ReadBool(kSection, "sound", false));
     m_ui->CheckBox1->setChecked(ini.ReadBool(kSection, "hint", true));
     // An index outside the list leaves no selection, as the list control does.
@@ -198,7 +217,7 @@ void TForm1::readSettings()
 
 void TForm1::writeSettings()
 {
-    TIniFile ini(SettingsPathFor(m_services.executablePath));
+    TIniFile ini(m_services.locations.settingsFile);
     ini.WriteBool(kSection, "sound", m_ui->CheckBox2->isChecked());
     ini.WriteBool(kSection, "hint", m_ui->CheckBox1->isChecked());
     ini.WriteInteger(kSection, "OpenS", m_ui->ComboBox1->currentIndex());
@@ -297,7 +316,7 @@ void TForm1::setStatus(const char* text)
 
 void TForm1::logFailure(const std::string& message)
 {
-    AppendLog(ExecutableFolder(m_services.executablePath),
+    AppendLog(m_services.locations.errorLogFolder,
               ErrorLogLine(message, m_replyText, LogTimestamp(m_services.clock())), "error_log.txt");
 }
 

@@ -1,7 +1,9 @@
 // quorvane-signal [URL]: one call of the signal service, as a poll makes it.
 // Prints the reply text (exit 0) or the error message (exit 1).
 
+#include "apppaths.h"
 #include "exceptions.h"
+#include "filelocations.h"
 #include "helloworld.h"
 
 #include <cstring>
@@ -25,7 +27,11 @@ int main(int argc, char** argv)
     std::string url;
     if (argc == 2) {
         if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-            std::cout << kUsage;
+            // Where the window program beside this tool keeps the user's files.
+            const std::string program = quorvane::ExecutableFolder(quorvane::ExecutablePath()) + "quorvane";
+            std::cout << kUsage << "\nQuorvane's files for this user:\n"
+                      << quorvane::DescribeFileLocations(
+                             quorvane::ChooseFileLocations(program, quorvane::UserFoldersFromEnvironment()));
             return 0;
         }
         if (argv[1][0] == '-') {

@@ -97,6 +97,7 @@ protected:
     Outside fake;
     QDateTime now{QDate(2026, 12, 8), QTime(10, 15, 30)};
     std::string serviceUrl; ///< when set, polls go to this endpoint instead of the stand-in
+    FileLocations locations; ///< empty: settings and logs beside the executable
     std::unique_ptr<TForm1> form;
 
     std::string ini() const { return dir / "quorvane.INI"; }
@@ -107,6 +108,7 @@ protected:
         Outside* o = &fake;
         FormServices s;
         s.executablePath = dir / "quorvane";
+        s.locations = locations;
         s.signalService = [o, url = serviceUrl]() -> std::shared_ptr<HelloWorldPortType> {
             if (!url.empty())
                 return GetSignalService(false, url);
@@ -638,6 +640,30 @@ TEST_F(CommaLocaleWindowTest, PollReadsThePointSignalWhileEdit1KeepsTheComma)
     emit box->activated(1);
     EXPECT_EQ(lamps(), "00000000 22220000 3 2");
     EXPECT_TRUE(fake.reports.empty());
+}
+
+TEST_F(WindowTest, PerUserFoldersHoldSettingsAndLogsAndTheAboutPageNamesThem)
+{
+    std::filesystem::create_directories(dir / "config");
+    std::filesystem::create_directories(dir / "state");
+    locations.settingsFile = dir / "config/quorvane.INI";
+    locations.alarmLogFile = dir / "config/log.txt";
+    locations.errorLogFolder = dir / "state/";
+    writeFile(locations.settingsFile, "[Form]\r\nMaxS=40\r\n");
+    writeFile(locations.alarmLogFile, "alarm\n");
+    fake.replies = {"!down"};
+    fake.fallback = kThreeRecords;
+    open();
+    EXPECT_EQ(control<QSlider>("TrackBar1")->value(), 40) << "settings read from the per-user file";
+    const QString about = control<QLabel>("FileLocations")->text();
+    EXPECT_TRUE(about.contains(QString::fromStdString(dir / "config/quorvane.INI"))) << about.toStdString();
+    EXPECT_TRUE(about.contains(QString::fromStdString(dir / "state/error_log.txt"))) << about.toStdString();
+    close();
+    EXPECT_NE(readFile(dir / "state/error_log.txt").find("down"), std::string::npos);
+    EXPECT_NE(readFile(locations.settingsFile).find("MaxS=40"), std::string::npos);
+    EXPECT_EQ(readFile(locations.alarmLogFile), "alarm\r\n");
+    for (const char* beside : {"quorvane.INI", "log.txt", "error_log.txt"})
+        EXPECT_FALSE(exists(dir / beside)) << beside << " written beside the executable";
 }
 
 TEST(LineBreaks, BecomeCrLf)
