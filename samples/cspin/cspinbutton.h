@@ -3,6 +3,7 @@
 // or down. The keyboard's arrow keys press them, the space key presses the
 // focused one.
 
+#include "handlerreport.h"
 #include "repeattimer.h"
 
 #include <QImage>
@@ -56,6 +57,10 @@ public:
     /// Passes a timer factory on to both buttons (tests drive the repeat timing).
     void setTimerFactory(const RepeatTimerFactory& factory);
 
+    /// Where an error thrown by an OnUpClick or OnDownClick handler goes when
+    /// a key, a repeat tick or a release clicked (a message box by default).
+    void setErrorReport(const HandlerErrorReport& report);
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -82,6 +87,7 @@ private:
     TTimerSpeedButton* m_downButton = nullptr;
     TTimerSpeedButton* m_focusedButton = nullptr;
     QPointer<QWidget> m_focusControl;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane

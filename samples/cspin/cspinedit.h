@@ -2,6 +2,8 @@
 // TCSpinEdit: a single-line integer field with a spin button at its right
 // edge. The text is the state: Value is read from it and written to it.
 
+#include "handlerreport.h"
+
 #include <QLineEdit>
 
 #include <cstdint>
@@ -63,6 +65,10 @@ public:
     /// Pastes only while the editor is enabled and the text is writable.
     void Paste();
 
+    /// Where an error thrown by UpClick or DownClick from a key or the spin
+    /// button goes (a message box by default); the edit goes on working.
+    void setErrorReport(const HandlerErrorReport& report);
+
     /// h + min(hs, h) / 4 + 4 borders + 2, from the edit and system fonts.
     int MinHeight() const;
 
@@ -78,6 +84,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -96,6 +104,7 @@ private:
     std::int32_t m_maxValue = 0;
     bool m_editorEnabled = true;
     bool m_autoSelect = true;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane
