@@ -101,7 +101,8 @@ public:
     static int DriveToInt(QChar letter);
     QString CurDir();
     void Change();
-    /// Expands an item, reading its level when not yet read; then OnExpand.
+    /// Expands an item, reading its level when not yet read; then OnExpand,
+    /// which fires only when the item was not expanded already.
     void Expand(int item);
     /// The outline was clicked: the selected item's directory becomes current.
     void Click();
