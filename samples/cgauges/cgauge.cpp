@@ -57,9 +57,25 @@ void TCGauge::SetBackColor(const QColor& color)
 
 void TCGauge::SetColor(const QColor& color)
 {
+    // A colour of the user's own outlasts palette changes, even one that
+    // happens to equal the palette's colour now.
+    m_colorSet = color.isValid();
+    if (!m_colorSet) {
+        followPalette();
+        return;
+    }
     if (color == m_look.color)
         return;
     m_look.color = color;
+    rebuild();
+}
+
+void TCGauge::followPalette()
+{
+    const QColor window = palette().color(QPalette::Window);
+    if (window == m_look.color)
+        return;
+    m_look.color = window;
     rebuild();
 }
 
@@ -104,6 +120,8 @@ void TCGauge::changeEvent(QEvent* event)
         m_look.font = font();
         rebuild();
     }
+    if (event->type() == QEvent::PaletteChange && !m_colorSet)
+        followPalette();
     QWidget::changeEvent(event);
 }
 

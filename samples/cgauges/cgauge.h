@@ -29,7 +29,8 @@ public:
     /// Colour of the unfilled part.
     QColor GetBackColor() const { return m_look.backColor; }
     void SetBackColor(const QColor& color);
-    /// Surround of the pie and needle forms.
+    /// Surround of the pie and needle forms: the palette's window colour (and
+    /// its changes) until a colour is set; an invalid colour follows the palette again.
     QColor GetColor() const { return m_look.color; }
     void SetColor(const QColor& color);
     /// Lower bound; throws GaugeRangeError above MaxValue, raises Progress to it.
@@ -61,11 +62,13 @@ protected:
 
 private:
     void rebuild();
+    void followPalette();
 
     GaugeLook m_look;
     GaugeRange m_range;
     QImage m_picture;
     int m_builds = 0;
+    bool m_colorSet = false;
 };
 
 } // namespace quorvane

@@ -168,6 +168,31 @@ TEST(GaugePicture, TinyAndEmptyGaugesDoNotCrash)
     }
 }
 
+// Regression: Color was copied from the palette once and then ignored its changes.
+TEST(TCGauge, ColorFollowsThePaletteUntilSet)
+{
+    QWidget parent;
+    auto* gauge = new TCGauge(&parent);
+    gauge->SetKind(gkPie);
+    gauge->SetShowText(false);
+    const auto setWindow = [&](QColor color) {
+        QPalette palette = parent.palette();
+        palette.setColor(QPalette::Window, color);
+        parent.setPalette(palette);
+    };
+    setWindow(QColor(10, 20, 30));
+    EXPECT_EQ(gauge->GetColor(), QColor(10, 20, 30));
+    EXPECT_EQ(px(gauge->picture(), 2, 2), 0x0a141eu) << "the surround is drawn in it";
+
+    gauge->SetColor(QColor(10, 20, 30)); // the user's, although equal to the palette's
+    setWindow(QColor(200, 0, 0));
+    EXPECT_EQ(gauge->GetColor(), QColor(10, 20, 30));
+    gauge->SetColor(QColor()); // back to the palette
+    EXPECT_EQ(gauge->GetColor(), QColor(200, 0, 0));
+    setWindow(QColor(0, 200, 0));
+    EXPECT_EQ(px(gauge->picture(), 2, 2), 0x00c800u);
+}
+
 TEST(TCGauge, RebuildsOnlyWhenTheLookOrWholePercentageChanges)
 {
     TCGauge gauge;
