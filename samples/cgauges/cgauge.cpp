@@ -106,6 +106,9 @@ void TCGauge::AddProgress(std::int32_t amount)
 
 void TCGauge::paintEvent(QPaintEvent*)
 {
+    // A move to a screen of another density renders once; otherwise this only copies.
+    if (!qFuzzyCompare(m_picture.devicePixelRatio(), devicePixelRatioF()))
+        render();
     QPainter(this).drawImage(0, 0, m_picture);
 }
 
@@ -127,9 +130,14 @@ void TCGauge::changeEvent(QEvent* event)
 
 void TCGauge::rebuild()
 {
-    m_picture = renderGauge(m_look, width(), height(), m_range.GetPercentDone());
-    ++m_builds;
+    render();
     update();
+}
+
+void TCGauge::render()
+{
+    m_picture = renderGauge(m_look, width(), height(), m_range.GetPercentDone(), devicePixelRatioF());
+    ++m_builds;
 }
 
 } // namespace quorvane

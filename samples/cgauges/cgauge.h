@@ -47,7 +47,7 @@ public:
     /// Whole percentage of Progress between MinValue and MaxValue.
     int GetPercentDone() const { return m_range.GetPercentDone(); }
 
-    /// The finished picture painting copies.
+    /// The finished picture painting copies, in device pixels.
     const QImage& picture() const { return m_picture; }
     /// How often the picture has been rebuilt; lets callers see that an
     /// unchanged percentage costs no repaint.
@@ -62,6 +62,7 @@ protected:
 
 private:
     void rebuild();
+    void render();
     void followPalette();
 
     GaugeLook m_look;

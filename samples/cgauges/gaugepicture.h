@@ -13,8 +13,8 @@ namespace quorvane {
 enum TCGaugeKind { gkText = 0, gkHorizontalBar = 1, gkVerticalBar = 2, gkPie = 3, gkNeedle = 4 };
 enum TBorderStyle { bsNone = 0, bsSingle = 1 };
 
-/// An image that can be made like another: same size, filled with the
-/// window-frame colour.
+/// An image that can be made like another: same size and pixel ratio, filled
+/// with the window-frame colour.
 class TBltBitmap : public QImage {
 public:
     void MakeLike(const QImage& other);
@@ -31,7 +31,8 @@ struct GaugeLook {
     QFont font;
 };
 
-/// The whole picture of a gauge of the given size showing percent.
-QImage renderGauge(const GaugeLook& look, int width, int height, int percent);
+/// The whole picture of a gauge of the given size (in control pixels)
+/// showing percent, drawn at `ratio` device pixels per control pixel.
+QImage renderGauge(const GaugeLook& look, int width, int height, int percent, qreal ratio = 1.0);
 
 } // namespace quorvane

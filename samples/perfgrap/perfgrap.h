@@ -52,7 +52,7 @@ public:
     /// Columns the graph shows at its current width.
     int GetBandCount() const { return m_chart.GetBandCount(); }
 
-    /// The off-screen picture painting copies, at the control's size.
+    /// The off-screen picture painting copies: the control's size in device pixels.
     const QImage& picture();
 
     QSize sizeHint() const override { return {100, 100}; }
