@@ -7,11 +7,30 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QObject>
 
 namespace quorvane {
 
+// A namespace of its own so the enumerations are known to Qt's meta-object
+// system (properties, Designer).
+namespace cgauges {
+Q_NAMESPACE
+/// The five forms of the gauge.
 enum TCGaugeKind { gkText = 0, gkHorizontalBar = 1, gkVerticalBar = 2, gkPie = 3, gkNeedle = 4 };
+Q_ENUM_NS(TCGaugeKind)
+/// No border or a one-pixel black frame.
 enum TBorderStyle { bsNone = 0, bsSingle = 1 };
+Q_ENUM_NS(TBorderStyle)
+} // namespace cgauges
+using cgauges::TCGaugeKind;
+using cgauges::gkText;
+using cgauges::gkHorizontalBar;
+using cgauges::gkVerticalBar;
+using cgauges::gkPie;
+using cgauges::gkNeedle;
+using cgauges::TBorderStyle;
+using cgauges::bsNone;
+using cgauges::bsSingle;
 
 /// An image that can be made like another: same size and pixel ratio, filled
 /// with the window-frame colour.

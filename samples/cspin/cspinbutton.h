@@ -16,6 +16,14 @@ class TTimerSpeedButton;
 
 class TCSpinButton : public QWidget {
     Q_OBJECT
+    /// Glyph of the up button; a null image restores the built-in "SpinUp".
+    Q_PROPERTY(QImage UpGlyph READ UpGlyph WRITE SetUpGlyph)
+    /// Glyph of the down button; a null image restores the built-in "SpinDown".
+    Q_PROPERTY(QImage DownGlyph READ DownGlyph WRITE SetDownGlyph)
+    /// The control that receives the focus when a button is pressed (not owned).
+    Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE SetFocusControl)
+    /// Whether the spin button takes the keyboard focus.
+    Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
 public:
     /// Makes a 20 x 25 spin button with the built-in arrow glyphs.
     explicit TCSpinButton(QWidget* parent = nullptr);

@@ -14,6 +14,20 @@ class TCSpinButton;
 
 class TCSpinEdit : public QLineEdit {
     Q_OBJECT
+    /// The step of UpClick and DownClick.
+    Q_PROPERTY(int Increment READ Increment WRITE SetIncrement)
+    /// Lower bound; equal bounds mean no range.
+    Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue)
+    /// Upper bound; equal bounds mean no range.
+    Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue)
+    /// Whether the text can be typed into (false: only stepped).
+    Q_PROPERTY(bool EditorEnabled READ EditorEnabled WRITE SetEditorEnabled)
+    /// Whether focusing by keyboard selects the whole text.
+    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
+    /// Whether the text is read-only: steps beep instead.
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    /// The text as an integer, held to the range when written; not stored, the text is.
+    Q_PROPERTY(int Value READ GetValue WRITE SetValue STORED false)
 public:
     /// Makes a spin edit showing "0" with its spin button as a child.
     explicit TCSpinEdit(QWidget* parent = nullptr);

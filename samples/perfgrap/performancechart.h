@@ -7,13 +7,24 @@
 
 #include <QColor>
 #include <QImage>
+#include <QObject>
 
 #include <algorithm>
 #include <functional>
 
 namespace quorvane {
 
+// A namespace of its own so the enumeration is known to Qt's meta-object
+// system (properties, Designer) without making the chart a QObject.
+namespace perfgrap {
+Q_NAMESPACE
+/// Stacked bars or continued lines.
 enum TGraphKind { pgBar = 0, pgLine = 1 };
+Q_ENUM_NS(TGraphKind)
+} // namespace perfgrap
+using perfgrap::TGraphKind;
+using perfgrap::pgBar;
+using perfgrap::pgLine;
 
 class PerformanceChart {
 public:
