@@ -23,6 +23,8 @@ class TCCalendar : public QWidget {
     Q_PROPERTY(int Year READ Year WRITE SetYear STORED false)
     /// The calendar date as a QDate (worth storing while UseCurrentDate is off).
     Q_PROPERTY(QDate Date READ GetDate WRITE SetDate)
+    /// The calendar date as a day serial (days since 30 December 1899); Date stores it.
+    Q_PROPERTY(double CalendarDate READ CalendarDate WRITE SeTCCalendarDate STORED false)
     /// While true the user cannot select cells; code still sets the date.
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
     /// Weekday of column 0: 1 Monday .. 7 Sunday.

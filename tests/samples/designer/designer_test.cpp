@@ -107,6 +107,7 @@ TEST_F(DesignerPlugin, PropertiesWriteThroughTheSetters)
         {"quorvane::TCSpinButton", "TabStop", true, true},
         {"quorvane::TCCalendar", "StartOfWeek", 9, 1},
         {"quorvane::TCCalendar", "Date", QDate(2008, 2, 29), QDate(2008, 2, 29)},
+        {"quorvane::TCCalendar", "CalendarDate", 39507.75, 39507.0}, // the time part dropped
         {"quorvane::TCCalendar", "Month", 13, -1}, // ignored: checked below against the old month
         {"quorvane::TCDirectoryOutline", "TextCase", text("tcAsIs"), 2},
     };
