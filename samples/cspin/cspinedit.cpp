@@ -10,7 +10,6 @@
 #include <QMenu>
 
 #include <algorithm>
-
 #include <memory>
 
 namespace quorvane {
