@@ -164,15 +164,18 @@ void TTrayIcon::enableTimer(bool enabled)
 
 void TTrayIcon::SetAnimate(bool value)
 {
-    // Without pictures there is nothing to step through.
-    if (!m_icons)
+    // Until Loaded the flag is kept for Icons still to come ("Animate, then
+    // Icons"); afterwards, without pictures there is nothing to step through.
+    if (!m_icons && !m_loading)
         return;
     m_animate = value;
-    enableTimer(value);
+    if (m_icons)
+        enableTimer(value);
 }
 
 void TTrayIcon::Loaded()
 {
+    m_loading = false;
     if (m_icons) {
         enableTimer(m_animate);
         m_icon = m_icons->Icon(m_iconIndex);

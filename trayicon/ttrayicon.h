@@ -115,7 +115,8 @@ public:
     void SetAnimateInterval(int ms);
     int GetAnimateInterval() const;
 
-    /// Steps through Icons on the animation timer; stays false without Icons.
+    /// Steps through Icons on the animation timer. Before Loaded the flag is
+    /// kept even without Icons; once loaded it stays false without Icons.
     bool GetAnimate() const { return m_animate; }
     void SetAnimate(bool value);
 
@@ -206,6 +207,8 @@ private:
     bool m_visible = false;
     bool m_hide = true;
     bool m_animate = false;
+    /// True from construction until Loaded: properties are still being set.
+    bool m_loading = true;
     bool m_timerEnabled = false;
     bool m_inTray = false;
     bool m_hooked = false;

@@ -38,6 +38,19 @@ void TCCalendar::SeTCCalendarDate(double value)
     Change();
 }
 
+QDate TCCalendar::GetDate() const
+{
+    const Ymd date = DecodeDate(m_date);
+    return QDate(date.year, date.month, date.day);
+}
+
+void TCCalendar::SetDate(const QDate& date)
+{
+    if (!date.isValid() || date == GetDate())
+        return;
+    SeTCCalendarDate(EncodeDate(date.year(), date.month(), date.day()));
+}
+
 int TCCalendar::GetDateElement(int element) const
 {
     const Ymd date = DecodeDate(m_date);

@@ -15,6 +15,24 @@ namespace quorvane {
 
 class TCCalendar : public QWidget {
     Q_OBJECT
+    /// Day of the calendar date.
+    Q_PROPERTY(int Day READ Day WRITE SetDay STORED false)
+    /// Month of the calendar date.
+    Q_PROPERTY(int Month READ Month WRITE SetMonth STORED false)
+    /// Year of the calendar date.
+    Q_PROPERTY(int Year READ Year WRITE SetYear STORED false)
+    /// The calendar date as a QDate (worth storing while UseCurrentDate is off).
+    Q_PROPERTY(QDate Date READ GetDate WRITE SetDate)
+    /// The calendar date as a day serial (days since 30 December 1899); Date stores it.
+    Q_PROPERTY(double CalendarDate READ CalendarDate WRITE SeTCCalendarDate STORED false)
+    /// While true the user cannot select cells; code still sets the date.
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    /// Weekday of column 0: 1 Monday .. 7 Sunday.
+    Q_PROPERTY(int StartOfWeek READ StartOfWeek WRITE SetStartOfWeek)
+    /// Whether the calendar set itself to today's date.
+    Q_PROPERTY(bool UseCurrentDate READ UseCurrentDate WRITE SetUseCurrentDate)
+    /// Width of the grid lines in pixels.
+    Q_PROPERTY(int GridLineWidth READ GridLineWidth WRITE SetGridLineWidth)
 public:
     /// Where today's date comes from; the machine's local date by default.
     using TodayFunction = std::function<QDate()>;
@@ -27,6 +45,13 @@ public:
     /// Sets the date (time part dropped), lays out and notifies; UseCurrentDate is kept.
     /// Throws calendar::EDateEncodeError for a date outside years 1 to 9999.
     void SeTCCalendarDate(double value);
+
+    /// The calendar date as a QDate.
+    QDate GetDate() const;
+    /// Sets the date as SeTCCalendarDate does (UseCurrentDate kept); the date
+    /// it already holds and an invalid QDate change nothing. Throws
+    /// calendar::EDateEncodeError for a date outside years 1 to 9999.
+    void SetDate(const QDate& date);
 
     /// Element 1 (year), 2 (month) or 3 (day) of the date; -1 for other numbers.
     int GetDateElement(int element) const;

@@ -16,6 +16,12 @@ class OutlineModel;
 
 class TCDirectoryOutline : public QTreeView {
     Q_OBJECT
+    /// The current directory, case-forced; setting it walks the tree down to it.
+    Q_PROPERTY(QString Directory READ Directory WRITE SetDirectory STORED false)
+    /// The drive ("/" here, the one root); any letter names it.
+    Q_PROPERTY(QChar Drive READ Drive WRITE SetDrive STORED false)
+    /// How names are shown and compared.
+    Q_PROPERTY(quorvane::cdiroutl::TTextCase TextCase READ TextCase WRITE SetTextCase)
 public:
     /// Builds the tree down to the current directory of `fileSystem` (the real
     /// one when none is given). A current directory that cannot be walked

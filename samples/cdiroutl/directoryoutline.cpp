@@ -220,11 +220,13 @@ void DirectoryOutline::Expand(int item)
     if (!LevelRead(item))
         BuildOneLevel(item);
     Item& it = m_items[static_cast<size_t>(item)];
+    // OnExpand belongs to items that really open, not to every ancestor that
+    // a walk passes through again.
     if (!it.expanded) {
         it.expanded = true;
         notify(m_hooks.expanded, item);
+        notify(m_hooks.expanding, item);
     }
-    notify(m_hooks.expanding, item);
 }
 
 int DirectoryOutline::GetChildNamed(const QString& name, int item)

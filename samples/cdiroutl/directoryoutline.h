@@ -10,6 +10,7 @@
 #include "directorysystem.h"
 #include "exceptions.h"
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -17,8 +18,15 @@
 
 namespace quorvane {
 
+// A namespace of its own so the enumeration is known to Qt's meta-object
+// system (properties, Designer).
+namespace cdiroutl {
+Q_NAMESPACE
 /// How names are shown and compared.
 enum class TTextCase { tcLowerCase = 0, tcUpperCase = 1, tcAsIs = 2 };
+Q_ENUM_NS(TTextCase)
+} // namespace cdiroutl
+using cdiroutl::TTextCase;
 
 /// An error of the outline: "Outline index not found", "Invalid selection".
 class EOutlineError : public Exception {
@@ -101,7 +109,8 @@ public:
     static int DriveToInt(QChar letter);
     QString CurDir();
     void Change();
-    /// Expands an item, reading its level when not yet read; then OnExpand.
+    /// Expands an item, reading its level when not yet read; then OnExpand,
+    /// which fires only when the item was not expanded already.
     void Expand(int item);
     /// The outline was clicked: the selected item's directory becomes current.
     void Click();

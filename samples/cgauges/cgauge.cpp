@@ -57,9 +57,25 @@ void TCGauge::SetBackColor(const QColor& color)
 
 void TCGauge::SetColor(const QColor& color)
 {
+    // A colour of the user's own outlasts palette changes, even one that
+    // happens to equal the palette's colour now.
+    m_colorSet = color.isValid();
+    if (!m_colorSet) {
+        followPalette();
+        return;
+    }
     if (color == m_look.color)
         return;
     m_look.color = color;
+    rebuild();
+}
+
+void TCGauge::followPalette()
+{
+    const QColor window = palette().color(QPalette::Window);
+    if (window == m_look.color)
+        return;
+    m_look.color = window;
     rebuild();
 }
 
@@ -90,6 +106,9 @@ void TCGauge::AddProgress(std::int32_t amount)
 
 void TCGauge::paintEvent(QPaintEvent*)
 {
+    // A move to a screen of another density renders once; otherwise this only copies.
+    if (!qFuzzyCompare(m_picture.devicePixelRatio(), devicePixelRatioF()))
+        render();
     QPainter(this).drawImage(0, 0, m_picture);
 }
 
@@ -104,14 +123,21 @@ void TCGauge::changeEvent(QEvent* event)
         m_look.font = font();
         rebuild();
     }
+    if (event->type() == QEvent::PaletteChange && !m_colorSet)
+        followPalette();
     QWidget::changeEvent(event);
 }
 
 void TCGauge::rebuild()
 {
-    m_picture = renderGauge(m_look, width(), height(), m_range.GetPercentDone());
-    ++m_builds;
+    render();
     update();
+}
+
+void TCGauge::render()
+{
+    m_picture = renderGauge(m_look, width(), height(), m_range.GetPercentDone(), devicePixelRatioF());
+    ++m_builds;
 }
 
 } // namespace quorvane

@@ -10,6 +10,26 @@ namespace quorvane {
 
 class TCGauge : public QWidget {
     Q_OBJECT
+    /// Text only, horizontal bar, vertical bar, pie or half-dial with needle.
+    Q_PROPERTY(quorvane::cgauges::TCGaugeKind Kind READ GetKind WRITE SetKind)
+    /// Whether the percentage is written over the form.
+    Q_PROPERTY(bool ShowText READ GetShowText WRITE SetShowText)
+    /// bsSingle leaves a one-pixel black frame round the form.
+    Q_PROPERTY(quorvane::cgauges::TBorderStyle BorderStyle READ GetBorderStyle WRITE SetBorderStyle)
+    /// Colour of the filled part, the outlines and the needle.
+    Q_PROPERTY(QColor ForeColor READ GetForeColor WRITE SetForeColor)
+    /// Colour of the unfilled part.
+    Q_PROPERTY(QColor BackColor READ GetBackColor WRITE SetBackColor)
+    /// Surround of the pie and needle forms; follows the palette until set.
+    Q_PROPERTY(QColor Color READ GetColor WRITE SetColor)
+    /// Lower bound, at most MaxValue.
+    Q_PROPERTY(int MinValue READ GetMinValue WRITE SetMinValue)
+    /// Upper bound, at least MinValue.
+    Q_PROPERTY(int MaxValue READ GetMaxValue WRITE SetMaxValue)
+    /// Current value, clamped into MinValue .. MaxValue.
+    Q_PROPERTY(int Progress READ GetProgress WRITE SetProgress)
+    /// Whole percentage of Progress between MinValue and MaxValue.
+    Q_PROPERTY(int PercentDone READ GetPercentDone)
 public:
     /// A 100 x 100 bordered horizontal bar at 0 of 0 .. 100.
     explicit TCGauge(QWidget* parent = nullptr);
@@ -29,7 +49,8 @@ public:
     /// Colour of the unfilled part.
     QColor GetBackColor() const { return m_look.backColor; }
     void SetBackColor(const QColor& color);
-    /// Surround of the pie and needle forms.
+    /// Surround of the pie and needle forms: the palette's window colour (and
+    /// its changes) until a colour is set; an invalid colour follows the palette again.
     QColor GetColor() const { return m_look.color; }
     void SetColor(const QColor& color);
     /// Lower bound; throws GaugeRangeError above MaxValue, raises Progress to it.
@@ -46,7 +67,7 @@ public:
     /// Whole percentage of Progress between MinValue and MaxValue.
     int GetPercentDone() const { return m_range.GetPercentDone(); }
 
-    /// The finished picture painting copies.
+    /// The finished picture painting copies, in device pixels.
     const QImage& picture() const { return m_picture; }
     /// How often the picture has been rebuilt; lets callers see that an
     /// unchanged percentage costs no repaint.
@@ -61,11 +82,14 @@ protected:
 
 private:
     void rebuild();
+    void render();
+    void followPalette();
 
     GaugeLook m_look;
     GaugeRange m_range;
     QImage m_picture;
     int m_builds = 0;
+    bool m_colorSet = false;
 };
 
 } // namespace quorvane

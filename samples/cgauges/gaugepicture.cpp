@@ -110,14 +110,19 @@ void xorInto(QImage& image, const QImage& overlay)
 void TBltBitmap::MakeLike(const QImage& other)
 {
     QImage::operator=(QImage(other.size(), QImage::Format_RGB32));
+    setDevicePixelRatio(other.devicePixelRatio());
     fill(kWindowFrame);
 }
 
-QImage renderGauge(const GaugeLook& look, int width, int height, int percent)
+QImage renderGauge(const GaugeLook& look, int width, int height, int percent, qreal ratio)
 {
     if (width <= 0 || height <= 0)
         return {};
-    QImage image(width, height, QImage::Format_RGB32);
+    // The geometry stays in control pixels; the painter scales it onto an
+    // image with as many pixels as the screen shows, so nothing is blown up.
+    QImage image(static_cast<int>(std::ceil(width * ratio)), static_cast<int>(std::ceil(height * ratio)),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     // Black shows as the frame round the form when bordered.
     image.fill(kWindowFrame);
     const GaugeRect area = paintRectFor(width, height, look.borderStyle == bsSingle);

@@ -117,14 +117,14 @@ void TCSpinButton::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Up:
         SetFocusBtn(m_upButton);
-        m_upButton->Click();
+        runReported(m_report, [this] { m_upButton->Click(); });
         break;
     case Qt::Key_Down:
         SetFocusBtn(m_downButton);
-        m_downButton->Click();
+        runReported(m_report, [this] { m_downButton->Click(); });
         break;
     case Qt::Key_Space:
-        m_focusedButton->Click();
+        runReported(m_report, [this] { m_focusedButton->Click(); });
         break;
     default:
         QWidget::keyPressEvent(event);
@@ -189,6 +189,13 @@ void TCSpinButton::Loaded()
     if (size != this->size())
         setGeometry(x(), y(), size.width(), size.height());
     applySizeRule();
+}
+
+void TCSpinButton::setErrorReport(const HandlerErrorReport& report)
+{
+    m_report = report;
+    m_upButton->setErrorReport(report);
+    m_downButton->setErrorReport(report);
 }
 
 void TCSpinButton::setTimerFactory(const RepeatTimerFactory& factory)

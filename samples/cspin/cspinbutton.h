@@ -3,6 +3,7 @@
 // or down. The keyboard's arrow keys press them, the space key presses the
 // focused one.
 
+#include "handlerreport.h"
 #include "repeattimer.h"
 
 #include <QImage>
@@ -15,6 +16,14 @@ class TTimerSpeedButton;
 
 class TCSpinButton : public QWidget {
     Q_OBJECT
+    /// Glyph of the up button; a null image restores the built-in "SpinUp".
+    Q_PROPERTY(QImage UpGlyph READ UpGlyph WRITE SetUpGlyph)
+    /// Glyph of the down button; a null image restores the built-in "SpinDown".
+    Q_PROPERTY(QImage DownGlyph READ DownGlyph WRITE SetDownGlyph)
+    /// The control that receives the focus when a button is pressed (not owned).
+    Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE SetFocusControl)
+    /// Whether the spin button takes the keyboard focus.
+    Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
 public:
     /// Makes a 20 x 25 spin button with the built-in arrow glyphs.
     explicit TCSpinButton(QWidget* parent = nullptr);
@@ -56,6 +65,10 @@ public:
     /// Passes a timer factory on to both buttons (tests drive the repeat timing).
     void setTimerFactory(const RepeatTimerFactory& factory);
 
+    /// Where an error thrown by an OnUpClick or OnDownClick handler goes when
+    /// a key, a repeat tick or a release clicked (a message box by default).
+    void setErrorReport(const HandlerErrorReport& report);
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -82,6 +95,7 @@ private:
     TTimerSpeedButton* m_downButton = nullptr;
     TTimerSpeedButton* m_focusedButton = nullptr;
     QPointer<QWidget> m_focusControl;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane

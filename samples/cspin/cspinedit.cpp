@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMenu>
 
+#include <algorithm>
 #include <memory>
 
 namespace quorvane {
@@ -99,6 +100,12 @@ void TCSpinEdit::Paste()
         paste();
 }
 
+void TCSpinEdit::setErrorReport(const HandlerErrorReport& report)
+{
+    m_report = report;
+    m_button->setErrorReport(report);
+}
+
 void TCSpinEdit::beep()
 {
     QApplication::beep();
@@ -108,10 +115,12 @@ void TCSpinEdit::beep()
 void TCSpinEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
-        if (event->key() == Qt::Key_Up)
-            UpClick(this);
-        else
-            DownClick(this);
+        runReported(m_report, [this, up = event->key() == Qt::Key_Up] {
+            if (up)
+                UpClick(this);
+            else
+                DownClick(this);
+        });
         event->accept();
         return;
     }
@@ -127,20 +136,16 @@ void TCSpinEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
 
-    // Keys that produce a character go through the filter; backspace and
-    // delete count as editing characters too.
-    QChar c;
-    if (event->key() == Qt::Key_Backspace)
-        c = QChar(8);
-    else if (event->key() == Qt::Key_Delete)
-        c = QChar(127);
-    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        c = QChar();
-    else if (event->text().size() == 1)
-        c = event->text().at(0);
-    // Delete edits like backspace: allowed exactly when backspace is.
-    const QChar filtered = c.unicode() == 127 ? QChar(8) : c;
-    if (!c.isNull() && !(event->modifiers() & Qt::ControlModifier) && !IsValidChar(filtered)) {
+    // Keys that produce text go through the filter, every UTF-16 unit of it
+    // (an emoji is two, an input method may send several characters at once);
+    // backspace and delete count as editing characters too.
+    QString typed;
+    if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete)
+        typed = QChar(8); // delete edits like backspace: allowed exactly when backspace is
+    else if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        typed = event->text();
+    const bool refused = std::any_of(typed.cbegin(), typed.cend(), [this](QChar c) { return !IsValidChar(c); });
+    if (refused && !(event->modifiers() & Qt::ControlModifier)) {
         beep();
         event->accept();
         return;
@@ -191,6 +196,16 @@ void TCSpinEdit::contextMenuEvent(QContextMenuEvent* event)
 
 void TCSpinEdit::focusInEvent(QFocusEvent* event)
 {
+    const Qt::FocusReason reason = event->reason();
+    if (!m_autoSelect
+        && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+            || reason == Qt::ShortcutFocusReason)) {
+        // The line edit selects everything on these by itself; AutoSelect off
+        // keeps the text as it was.
+        QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+        QLineEdit::focusInEvent(&plain);
+        return;
+    }
     QLineEdit::focusInEvent(event);
     if (m_autoSelect && !(QApplication::mouseButtons() & Qt::LeftButton))
         selectAll();
@@ -225,12 +240,26 @@ QSize TCSpinEdit::minimumSizeHint() const
 void TCSpinEdit::resizeEvent(QResizeEvent* event)
 {
     QLineEdit::resizeEvent(event);
-    if (height() < MinHeight()) {
-        // The next size change places the button.
+    if (height() < MinHeight())
         resize(width(), MinHeight());
-        return;
-    }
+    // Placed from the size as it stands now: a hidden or top-level edit gets
+    // no second resize event for the corrected height.
     placeButton();
+}
+
+void TCSpinEdit::showEvent(QShowEvent* event)
+{
+    QLineEdit::showEvent(event);
+    placeButton();
+}
+
+bool TCSpinEdit::event(QEvent* event)
+{
+    const bool handled = QLineEdit::event(event);
+    // Polishing settles the font and frame the first placement depends on.
+    if (event->type() == QEvent::Polish)
+        placeButton();
+    return handled;
 }
 
 void TCSpinEdit::changeEvent(QEvent* event)

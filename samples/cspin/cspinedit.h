@@ -2,6 +2,8 @@
 // TCSpinEdit: a single-line integer field with a spin button at its right
 // edge. The text is the state: Value is read from it and written to it.
 
+#include "handlerreport.h"
+
 #include <QLineEdit>
 
 #include <cstdint>
@@ -12,6 +14,20 @@ class TCSpinButton;
 
 class TCSpinEdit : public QLineEdit {
     Q_OBJECT
+    /// The step of UpClick and DownClick.
+    Q_PROPERTY(int Increment READ Increment WRITE SetIncrement)
+    /// Lower bound; equal bounds mean no range.
+    Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue)
+    /// Upper bound; equal bounds mean no range.
+    Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue)
+    /// Whether the text can be typed into (false: only stepped).
+    Q_PROPERTY(bool EditorEnabled READ EditorEnabled WRITE SetEditorEnabled)
+    /// Whether focusing by keyboard selects the whole text.
+    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
+    /// Whether the text is read-only: steps beep instead.
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    /// The text as an integer, held to the range when written; not stored, the text is.
+    Q_PROPERTY(int Value READ GetValue WRITE SetValue STORED false)
 public:
     /// Makes a spin edit showing "0" with its spin button as a child.
     explicit TCSpinEdit(QWidget* parent = nullptr);
@@ -63,6 +79,10 @@ public:
     /// Pastes only while the editor is enabled and the text is writable.
     void Paste();
 
+    /// Where an error thrown by UpClick or DownClick from a key or the spin
+    /// button goes (a message box by default); the edit goes on working.
+    void setErrorReport(const HandlerErrorReport& report);
+
     /// h + min(hs, h) / 4 + 4 borders + 2, from the edit and system fonts.
     int MinHeight() const;
 
@@ -78,6 +98,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -96,6 +118,7 @@ private:
     std::int32_t m_maxValue = 0;
     bool m_editorEnabled = true;
     bool m_autoSelect = true;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane

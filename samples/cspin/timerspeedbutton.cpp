@@ -77,7 +77,8 @@ void TTimerSpeedButton::mousePressEvent(QMouseEvent* event)
     if (m_allowTimer) {
         if (!m_timer) {
             m_timer = m_timerFactory();
-            m_timer->onTimeout = [this] { TimerExpired(); };
+            // The tick enters from the event loop: nothing may escape it.
+            m_timer->onTimeout = [this] { runReported(m_report, [this] { TimerExpired(); }); };
         }
         m_timer->start(kFirstRepeatMs);
     }
@@ -96,13 +97,15 @@ void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent* event)
         const bool over = rect().contains(event->position().toPoint());
         setDown(false);
         if (over) {
-            try {
-                Click();
-            } catch (...) {
-                if (m_timer)
-                    m_timer->stop();
-                throw;
-            }
+            runReported(m_report, [this] {
+                try {
+                    Click();
+                } catch (...) {
+                    if (m_timer)
+                        m_timer->stop();
+                    throw;
+                }
+            });
         }
     }
     if (m_timer)

@@ -2,6 +2,7 @@
 // TTimerSpeedButton: a flat button that clicks on release over it and, when
 // allowed, repeats while held: first after 400 ms, then every 100 ms.
 
+#include "handlerreport.h"
 #include "repeattimer.h"
 
 #include <QImage>
@@ -52,6 +53,10 @@ public:
 
     /// Replaces how the repeat timer is made; takes effect for a timer not yet made.
     void setTimerFactory(RepeatTimerFactory factory);
+    /// Where an error thrown by a click from a repeat tick or a release goes
+    /// (a message box by default); the button then goes on working.
+    void setErrorReport(HandlerErrorReport report) { m_report = std::move(report); }
+
     /// The repeat timer, or null before the first press that may repeat.
     RepeatTimer* repeatTimer() const { return m_timer.get(); }
 
@@ -87,6 +92,7 @@ private:
     QImage m_glyph;
     QPixmap m_cache;
     RepeatTimerFactory m_timerFactory;
+    HandlerErrorReport m_report = &showHandlerError;
     std::unique_ptr<RepeatTimer> m_timer;
 };
 

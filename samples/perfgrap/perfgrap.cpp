@@ -28,6 +28,8 @@ const QImage& TPerformanceGraph::picture()
 
 void TPerformanceGraph::paintEvent(QPaintEvent*)
 {
+    // A move to a screen of another density replays once; otherwise this only copies.
+    m_chart.setDevicePixelRatio(devicePixelRatioF());
     QPainter(this).drawImage(0, 0, m_chart.picture());
 }
 
@@ -41,6 +43,7 @@ void TPerformanceGraph::resizeEvent(QResizeEvent*)
 void TPerformanceGraph::syncSize()
 {
     m_chart.setSize(width(), height());
+    m_chart.setDevicePixelRatio(devicePixelRatioF());
 }
 
 } // namespace quorvane

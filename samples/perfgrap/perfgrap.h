@@ -11,6 +11,24 @@ namespace quorvane {
 
 class TPerformanceGraph : public QWidget {
     Q_OBJECT
+    /// Stacked bars (pgBar) or continued lines (pgLine).
+    Q_PROPERTY(quorvane::perfgrap::TGraphKind Kind READ GetKind WRITE SetKind)
+    /// Colour of the grid.
+    Q_PROPERTY(QColor ForeColor READ GetForeColor WRITE SetForeColor)
+    /// Colour of the chart's background.
+    Q_PROPERTY(QColor BackColor READ GetBackColor WRITE SetBackColor)
+    /// Distance of the grid lines in pixels, at least 2.
+    Q_PROPERTY(int GridSize READ GetGridSize WRITE SetGridSize)
+    /// Width of one sample's column in pixels, at least 1.
+    Q_PROPERTY(int StepSize READ GetStepSize WRITE SetStepSize)
+    /// Value shown at full height, a multiple of Gradient.
+    Q_PROPERTY(int Scale READ GetScale WRITE SetScale)
+    /// Rounding step of the scale (0: no rounding).
+    Q_PROPERTY(int Gradient READ GetGradient WRITE SetGradient)
+    /// Whether the grid is drawn.
+    Q_PROPERTY(bool Gridlines READ GetGridlines WRITE SetGridlines)
+    /// Width of the chart lines of pgLine in pixels.
+    Q_PROPERTY(int PenWidth READ GetPenWidth WRITE SetPenWidth)
 public:
     /// A 100 x 100 line graph with an empty history.
     explicit TPerformanceGraph(QWidget* parent = nullptr);
@@ -52,7 +70,7 @@ public:
     /// Columns the graph shows at its current width.
     int GetBandCount() const { return m_chart.GetBandCount(); }
 
-    /// The off-screen picture painting copies, at the control's size.
+    /// The off-screen picture painting copies: the control's size in device pixels.
     const QImage& picture();
 
     QSize sizeHint() const override { return {100, 100}; }

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace quorvane {
@@ -20,7 +21,7 @@ int positiveModulo(int value, int divisor)
 PerformanceChart::PerformanceChart()
     : m_history(bandCountFor(m_width, m_stepSize))
 {
-    Initialize(m_gridSize - 1);
+    Initialize(toDevice(m_gridSize - 1));
 }
 
 void PerformanceChart::SetKind(TGraphKind kind)
@@ -123,7 +124,7 @@ void PerformanceChart::Update()
 
 void PerformanceChart::Replay()
 {
-    Initialize(positiveModulo(m_width + m_gridPhase, m_gridSize));
+    Initialize(positiveModulo(deviceWidth() + m_gridPhase, deviceGrid()));
     const int savedLeft = m_columnLeft;
     const int savedRight = m_columnRight;
 
@@ -131,14 +132,16 @@ void PerformanceChart::Replay()
     // at the right edge, the current (still open) band would lie beyond it.
     // The oldest band is never drawn; it only starts the lines of the next.
     const int first = m_history.FirstY();
-    int x = m_width;
-    for (int i = m_history.current(); i != first && x + m_stepSize > 0; i = m_history.LastY(i)) {
-        if (x < m_width) {
+    const int width = deviceWidth();
+    const int step = deviceStep();
+    int x = width;
+    for (int i = m_history.current(); i != first && x + step > 0; i = m_history.LastY(i)) {
+        if (x < width) {
             m_columnLeft = x;
-            m_columnRight = x + m_stepSize;
+            m_columnRight = x + step;
             DisplayPoints(i);
         }
-        x -= m_stepSize;
+        x -= step;
     }
     changed();
     m_columnLeft = savedLeft;
@@ -159,49 +162,77 @@ void PerformanceChart::setSize(int width, int height)
     Replay();
 }
 
+void PerformanceChart::setDevicePixelRatio(qreal ratio)
+{
+    if (ratio <= 0 || qFuzzyCompare(ratio, m_ratio))
+        return;
+    // The grid keeps its place on screen: its phase is kept in device pixels.
+    m_gridPhase = static_cast<int>(std::lround(m_gridPhase * ratio / m_ratio));
+    m_ratio = ratio;
+    Replay();
+}
+
+int PerformanceChart::toDevice(int logical) const
+{
+    return m_ratio == 1.0 ? logical : static_cast<int>(std::lround(logical * m_ratio));
+}
+
+// Everything below works in device pixels: at a ratio of 2 a grid line is two
+// pixels wide and a column twice as many, so the picture is shown 1:1 instead
+// of being scaled up.
 void PerformanceChart::Initialize(int x0)
 {
-    if (m_picture.width() != m_width || m_picture.height() != m_height)
-        m_picture = QImage(m_width, m_height, QImage::Format_RGB32);
+    const int width = deviceWidth();
+    const int height = deviceHeight();
+    if (m_picture.width() != width || m_picture.height() != height)
+        m_picture = QImage(width, height, QImage::Format_RGB32);
+    m_picture.setDevicePixelRatio(m_ratio);
     const QRgb back = m_backColor.rgb();
     const QRgb fore = m_foreColor.rgb();
-    fill(0, 0, m_width, m_height, back);
+    const int grid = deviceGrid();
+    const int line = deviceLine();
+    fill(0, 0, width, height, back);
     if (m_gridlines) {
-        for (int y = m_gridSize; y < m_height; y += m_gridSize)
-            fill(0, y, m_width, y + 1, fore);
+        for (int y = grid; y < height; y += grid)
+            fill(0, y, width, y + line, fore);
         int x = x0;
-        for (; x < m_width; x += m_gridSize)
-            fill(x, 0, x + 1, m_height, fore);
-        m_gridPhase = x - m_width;
+        for (; x < width; x += grid)
+            fill(x, 0, x + line, height, fore);
+        m_gridPhase = x - width;
     }
-    m_columnLeft = m_width - m_stepSize;
-    m_columnRight = m_width;
+    m_columnLeft = width - deviceStep();
+    m_columnRight = width;
 }
 
 void PerformanceChart::ScrollGraph()
 {
-    const int keep = m_width - m_stepSize;
+    const int width = deviceWidth();
+    const int height = deviceHeight();
+    const int step = deviceStep();
+    const int keep = width - step;
     if (keep > 0 && !m_picture.isNull()) {
         const std::size_t bytes = static_cast<std::size_t>(keep) * sizeof(QRgb);
-        const std::size_t offset = static_cast<std::size_t>(m_stepSize) * sizeof(QRgb);
-        for (int y = 0; y < m_height; ++y) {
+        const std::size_t offset = static_cast<std::size_t>(step) * sizeof(QRgb);
+        for (int y = 0; y < height; ++y) {
             uchar* line = m_picture.scanLine(y);
             std::memmove(line, line + offset, bytes);
         }
     }
-    fill(m_columnLeft, 0, m_columnRight, m_height, m_backColor.rgb());
+    fill(m_columnLeft, 0, m_columnRight, height, m_backColor.rgb());
     if (!m_gridlines)
         return;
     const QRgb fore = m_foreColor.rgb();
-    for (int y = m_gridSize; y < m_height; y += m_gridSize)
-        fill(m_columnLeft, y, m_columnRight, y + 1, fore);
+    const int grid = deviceGrid();
+    const int line = deviceLine();
+    for (int y = grid; y < height; y += grid)
+        fill(m_columnLeft, y, m_columnRight, y + line, fore);
     // Every grid line that scrolled into the new column is drawn, also when a
     // step is wider than the grid, so the phase never runs away.
-    m_gridPhase -= m_stepSize;
+    m_gridPhase -= step;
     while (m_gridPhase < 0) {
-        const int x = m_width + m_gridPhase;
-        fill(x, 0, x + 1, m_height, fore);
-        m_gridPhase += m_gridSize;
+        const int x = width + m_gridPhase;
+        fill(x, 0, x + line, height, fore);
+        m_gridPhase += grid;
     }
 }
 
@@ -234,25 +265,32 @@ void PerformanceChart::DisplayPoints(int bandIndex)
 
 void PerformanceChart::PaintBar(QRgb color, std::int64_t base, std::int64_t height)
 {
-    const int heightPixels = pixelSize(height, m_height, m_scale);
+    const int picture = deviceHeight();
+    const int heightPixels = pixelSize(height, picture, m_scale);
     if (height == 0 || heightPixels == 0)
         return;
-    const int basePixels = pixelSize(base, m_height, m_scale);
-    fill(m_columnLeft, m_height - basePixels - heightPixels - 1, m_columnRight,
-         m_height - basePixels, color);
+    const int basePixels = pixelSize(base, picture, m_scale);
+    fill(m_columnLeft, picture - basePixels - heightPixels - deviceLine(), m_columnRight,
+         picture - basePixels, color);
 }
 
 void PerformanceChart::PaintLine(QRgb color, std::int32_t start, std::int32_t value)
 {
     if (m_picture.isNull())
         return;
-    QPainter painter(&m_picture);
-    // Clipped to the column so that a wide pen never reaches into older
-    // columns: replayed and incrementally drawn pictures stay identical.
-    painter.setClipRect(m_columnLeft, 0, m_columnRight - m_columnLeft, m_height);
-    painter.setPen(QPen(QColor(color), std::max(m_penWidth, 1), Qt::SolidLine, Qt::FlatCap));
-    painter.drawLine(m_columnLeft, m_height - pixelSize(start, m_height, m_scale),
-                     m_columnRight, m_height - pixelSize(value, m_height, m_scale));
+    const int picture = deviceHeight();
+    // Drawn in device pixels: without its ratio the painter does not scale.
+    m_picture.setDevicePixelRatio(1.0);
+    {
+        QPainter painter(&m_picture);
+        // Clipped to the column so that a wide pen never reaches into older
+        // columns: replayed and incrementally drawn pictures stay identical.
+        painter.setClipRect(m_columnLeft, 0, m_columnRight - m_columnLeft, picture);
+        painter.setPen(QPen(QColor(color), std::max(toDevice(m_penWidth), 1), Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(m_columnLeft, picture - pixelSize(start, picture, m_scale),
+                         m_columnRight, picture - pixelSize(value, picture, m_scale));
+    }
+    m_picture.setDevicePixelRatio(m_ratio);
 }
 
 void PerformanceChart::fill(int left, int top, int right, int bottom, QRgb color)

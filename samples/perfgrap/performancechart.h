@@ -7,12 +7,24 @@
 
 #include <QColor>
 #include <QImage>
+#include <QObject>
 
+#include <algorithm>
 #include <functional>
 
 namespace quorvane {
 
+// A namespace of its own so the enumeration is known to Qt's meta-object
+// system (properties, Designer) without making the chart a QObject.
+namespace perfgrap {
+Q_NAMESPACE
+/// Stacked bars or continued lines.
 enum TGraphKind { pgBar = 0, pgLine = 1 };
+Q_ENUM_NS(TGraphKind)
+} // namespace perfgrap
+using perfgrap::TGraphKind;
+using perfgrap::pgBar;
+using perfgrap::pgLine;
 
 class PerformanceChart {
 public:
@@ -49,12 +61,18 @@ public:
 
     /// Gives the chart the control's size; a new width resizes the history.
     void setSize(int width, int height);
+    /// Device pixels per control pixel; the picture is drawn at this density
+    /// (grid lines, column widths and pens scaled) and carries it as its ratio.
+    void setDevicePixelRatio(qreal ratio);
+    qreal devicePixelRatio() const { return m_ratio; }
     int width() const { return m_width; }
     int height() const { return m_height; }
     int GetBandCount() const { return bandCountFor(m_width, m_stepSize); }
 
+    /// The chart in device pixels (control size times the ratio).
     const QImage& picture() const { return m_picture; }
     const GraphHistory& history() const { return m_history; }
+    /// In device pixels.
     int gridPhase() const { return m_gridPhase; }
 
 private:
@@ -65,6 +83,12 @@ private:
     void PaintLine(QRgb color, std::int32_t start, std::int32_t value);
     void fill(int left, int top, int right, int bottom, QRgb color);
     void changed();
+    int toDevice(int logical) const;
+    int deviceWidth() const { return toDevice(m_width); }
+    int deviceHeight() const { return toDevice(m_height); }
+    int deviceStep() const { return std::max(toDevice(m_stepSize), 1); }
+    int deviceGrid() const { return std::max(toDevice(m_gridSize), 2); }
+    int deviceLine() const { return std::max(toDevice(1), 1); }
 
     TGraphKind m_kind = pgLine;
     QColor m_foreColor{0, 128, 0};
@@ -78,9 +102,11 @@ private:
 
     int m_width = 100;
     int m_height = 100;
+    qreal m_ratio = 1.0;
     QImage m_picture;
     int m_gridPhase = 0;
-    // The column being drawn, left edge inclusive, right edge exclusive.
+    // The column being drawn, left edge inclusive, right edge exclusive, in
+    // device pixels like the grid phase.
     int m_columnLeft = 0;
     int m_columnRight = 0;
     GraphHistory m_history;

@@ -322,6 +322,26 @@ TEST_F(TrayIcon, PicturesIndexOutsideIconsDefaultIconAndLoaded)
     EXPECT_EQ(shown(), pictures->Icon(2).cacheKey());
 }
 
+// Regression: SetAnimate before Icons dropped the flag, so a component set up
+// "Animate, then Icons" never animated.
+TEST_F(TrayIcon, AnimateBeforeIconsIsKeptUntilLoaded)
+{
+    RecordingTrayIcon icon(log);
+    icon.SetAnimate(true);
+    EXPECT_TRUE(icon.GetAnimate());
+    EXPECT_FALSE(icon.AnimateTimer()->isActive()) << "nothing to step through yet";
+    icon.SetIcons(pictures.get());
+    icon.Loaded();
+    EXPECT_TRUE(icon.GetAnimate());
+    EXPECT_TRUE(icon.AnimateTimer()->isActive());
+
+    RecordingTrayIcon loaded(log); // once loaded, no Icons means no animation
+    loaded.Loaded();
+    loaded.SetAnimate(true);
+    EXPECT_FALSE(loaded.GetAnimate());
+    EXPECT_FALSE(loaded.AnimateTimer()->isActive());
+}
+
 TEST_F(TrayIcon, AnimationStepsThroughPicturesAndWraps)
 {
     RecordingTrayIcon icon(log);

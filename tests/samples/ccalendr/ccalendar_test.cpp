@@ -205,3 +205,18 @@ TEST_F(CalendarTest, ClicksAndKeysSelectOnlyFilledCellsUnlessReadOnly)
     EXPECT_EQ(calendar.Col(), 2);
     EXPECT_EQ(calendar.Row(), 3);
 }
+
+TEST_F(CalendarTest, DateAsQDateFollowsTheDaySerialAndKeepsUseCurrentDate)
+{
+    QSignalSpy changes(&calendar, &TCCalendar::OnChange);
+    EXPECT_EQ(calendar.GetDate(), QDate(2026, 12, 8));
+    calendar.SetDate(QDate(2008, 2, 29));
+    EXPECT_EQ(calendar.GetDate(), QDate(2008, 2, 29));
+    EXPECT_EQ(calendar.CalendarDate(), 39507.0); // the same day as a serial
+    EXPECT_TRUE(calendar.UseCurrentDate());
+    calendar.SetDate(QDate(2008, 2, 29)); // unchanged: no notification
+    calendar.SetDate(QDate());            // invalid: ignored
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_THROW(calendar.SetDate(QDate(10000, 1, 1)), calendar::EDateEncodeError);
+    EXPECT_EQ(calendar.GetDate(), QDate(2008, 2, 29));
+}

@@ -146,12 +146,28 @@ TEST_F(OutlineTest, WalkingExpandsEachLevelOnceWhateverTheCase)
     DirectoryOutline::Hooks hooks;
     hooks.expanding = [&expansions](int) { ++expansions; };
     outline->setHooks(hooks);
-    outline->WalkTree(at("Alpha"));
-    const int exact = expansions;
-    expansions = 0;
     outline->WalkTree(at("ALPHA"));
     EXPECT_EQ(outline->Name(outline->SelectedItem()), QStringLiteral("Alpha"));
-    EXPECT_EQ(expansions, exact);
+    EXPECT_EQ(expansions, 1); // the temporary root, once
+}
+
+// Regression: OnExpand fired for every already expanded ancestor of a walk.
+TEST_F(OutlineTest, OnExpandFiresOnlyForItemsThatReallyExpand)
+{
+    built();
+    QStringList expanded;
+    DirectoryOutline::Hooks hooks;
+    hooks.expanding = [&](int item) { expanded << outline->Name(item); };
+    outline->setHooks(hooks);
+    const QString rootName = QDir(root).dirName();
+    struct Row { const char* path; QStringList expected; };
+    for (const Row& r : {Row{"Alpha/inner", {rootName, "Alpha"}}, Row{"beta", {}},
+                         Row{"beta/deep/deeper", {"beta", "deep"}}, Row{"Alpha", {}}}) {
+        SCOPED_TRACE(r.path);
+        expanded.clear();
+        outline->SetDirectory(at(r.path));
+        EXPECT_EQ(expanded, r.expected);
+    }
 }
 
 TEST_F(OutlineTest, BuildSubTreeDuplicatesAReadLevelAndStopsAtLinkLoops)

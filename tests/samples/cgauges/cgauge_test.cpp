@@ -168,6 +168,31 @@ TEST(GaugePicture, TinyAndEmptyGaugesDoNotCrash)
     }
 }
 
+// Regression: Color was copied from the palette once and then ignored its changes.
+TEST(TCGauge, ColorFollowsThePaletteUntilSet)
+{
+    QWidget parent;
+    auto* gauge = new TCGauge(&parent);
+    gauge->SetKind(gkPie);
+    gauge->SetShowText(false);
+    const auto setWindow = [&](QColor color) {
+        QPalette palette = parent.palette();
+        palette.setColor(QPalette::Window, color);
+        parent.setPalette(palette);
+    };
+    setWindow(QColor(10, 20, 30));
+    EXPECT_EQ(gauge->GetColor(), QColor(10, 20, 30));
+    EXPECT_EQ(px(gauge->picture(), 2, 2), 0x0a141eu) << "the surround is drawn in it";
+
+    gauge->SetColor(QColor(10, 20, 30)); // the user's, although equal to the palette's
+    setWindow(QColor(200, 0, 0));
+    EXPECT_EQ(gauge->GetColor(), QColor(10, 20, 30));
+    gauge->SetColor(QColor()); // back to the palette
+    EXPECT_EQ(gauge->GetColor(), QColor(200, 0, 0));
+    setWindow(QColor(0, 200, 0));
+    EXPECT_EQ(px(gauge->picture(), 2, 2), 0x00c800u);
+}
+
 TEST(TCGauge, RebuildsOnlyWhenTheLookOrWholePercentageChanges)
 {
     TCGauge gauge;
@@ -194,4 +219,51 @@ TEST(TCGauge, RebuildsOnlyWhenTheLookOrWholePercentageChanges)
     gauge.resize(240, 30);
     gauge.show();
     EXPECT_EQ(gauge.picture().size(), QSize(240, 30));
+}
+
+namespace {
+
+// Blocks of ratio x ratio pixels that are not one colour: an image that was
+// only scaled up has none.
+int mixedBlocks(const QImage& image, int ratio)
+{
+    int mixed = 0;
+    for (int y = 0; y + ratio <= image.height(); y += ratio)
+        for (int x = 0; x + ratio <= image.width(); x += ratio)
+            for (int i = 0; i < ratio * ratio; ++i)
+                if (px(image, x + i % ratio, y + i / ratio) != px(image, x, y)) {
+                    ++mixed;
+                    break;
+                }
+    return mixed;
+}
+
+} // namespace
+
+// At a device pixel ratio of 2 the gauge is drawn at twice the resolution:
+// rectangles are the 1x ones in twice the pixels, round edges and the text are
+// finer than a 1x picture blown up.
+TEST(GaugePicture, TwiceTheDensityIsDrawnNotBlownUp)
+{
+    struct Row { const char* name; TCGaugeKind kind; bool text; bool exactDouble; };
+    for (const Row& r : {Row{"horizontal bar", gkHorizontalBar, false, true}, Row{"vertical bar", gkVerticalBar, false, true},
+                         Row{"pie", gkPie, false, false}, Row{"needle", gkNeedle, false, false},
+                         Row{"text", gkText, true, false}}) {
+        SCOPED_TRACE(r.name);
+        GaugeLook look;
+        look.kind = r.kind;
+        look.showText = r.text;
+        look.foreColor = QColor(kBlue);
+        const QImage one = renderGauge(look, 100, 60, 37);
+        const QImage two = renderGauge(look, 100, 60, 37, 2.0);
+        ASSERT_EQ(one.size(), QSize(100, 60));
+        ASSERT_EQ(two.size(), QSize(200, 120));
+        EXPECT_EQ(two.devicePixelRatio(), 2.0);
+        const QImage doubled = one.scaled(200, 120, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        if (r.exactDouble)
+            EXPECT_EQ(two.convertToFormat(QImage::Format_RGB32), doubled.convertToFormat(QImage::Format_RGB32));
+        else
+            EXPECT_GT(mixedBlocks(two, 2), 0) << "finer than 1x pixels";
+        EXPECT_EQ(mixedBlocks(doubled, 2), 0);
+    }
 }

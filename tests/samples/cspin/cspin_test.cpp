@@ -184,12 +184,32 @@ TEST_F(HeldSpin, DisablingOrHidingAHeldButtonStopsTheRepeat)
     EXPECT_TRUE(downs.empty());
 }
 
-TEST_F(HeldSpin, FailingRepeatedClickStopsTheTimer)
+// Regression: an error thrown by a click handler escaped the repeat tick and
+// the release into the event loop, which ended the program.
+TEST_F(HeldSpin, FailingClickIsReportedStopsTheRepeatAndTheButtonGoesOn)
 {
-    QObject::connect(&spin, &TCSpinButton::OnUpClick, [] { throw std::runtime_error("step failed"); });
+    std::vector<std::string> reports;
+    spin.setErrorReport([&](const std::string& message) { reports.push_back(message); });
+    bool fail = true;
+    QObject::connect(&spin, &TCSpinButton::OnUpClick, [&] {
+        if (fail)
+            throw std::runtime_error("step failed");
+    });
     sendMouse(spin.UpButton(), QEvent::MouseButtonPress);
-    EXPECT_THROW(clock.advance(400), std::runtime_error);
+    EXPECT_NO_THROW(clock.advance(1000));
+    EXPECT_EQ(reports, std::vector<std::string>{"step failed"});
     EXPECT_FALSE(spin.UpButton()->repeatTimer()->isActive());
+    EXPECT_NO_THROW(sendMouse(spin.UpButton(), QEvent::MouseButtonRelease));
+    EXPECT_EQ(reports.size(), 2u);
+    EXPECT_NO_THROW(QTest::keyClick(&spin, Qt::Key_Up));
+    EXPECT_EQ(reports.size(), 3u);
+
+    fail = false; // the button still works
+    ups.clear();
+    sendMouse(spin.UpButton(), QEvent::MouseButtonPress);
+    clock.advance(500);
+    sendMouse(spin.UpButton(), QEvent::MouseButtonRelease);
+    EXPECT_EQ(ups.size(), 3u);
 }
 
 TEST(TCSpinButton, SizeRuleWidensAndOverlapsTheButtonsByOneRow)
@@ -336,13 +356,103 @@ TEST(TCSpinEdit, TypingFilterFollowsTheEditorStateAndTheLocale)
     EXPECT_EQ(edit.text(), QStringLiteral("77"));
 }
 
+// Regression: a height below the minimum given while hidden or as a
+// top-level window left the button where an older size had put it.
 TEST(TCSpinEdit, TooLowHeightGrowsBackAndTheButtonSitsInsideTheFrame)
 {
-    TCSpinEdit edit;
+    const auto expectButtonInside = [](const TCSpinEdit& edit) {
+        EXPECT_EQ(edit.height(), edit.MinHeight());
+        const QRect button = edit.Button()->geometry();
+        EXPECT_EQ(button, spin::spinButtonPlacement(edit.size(), 15, 2));
+        EXPECT_EQ(button.right(), edit.width() - 4);
+        EXPECT_TRUE(edit.rect().contains(button));
+    };
+    {
+        SCOPED_TRACE("shown child");
+        QWidget window;
+        auto* edit = new TCSpinEdit(&window);
+        window.show();
+        edit->resize(100, 5);
+        QApplication::processEvents();
+        expectButtonInside(*edit);
+    }
+    {
+        SCOPED_TRACE("resized while hidden");
+        QWidget window;
+        auto* edit = new TCSpinEdit(&window);
+        edit->hide();
+        window.show();
+        edit->resize(120, 5);
+        QApplication::processEvents();
+        edit->show();
+        QApplication::processEvents();
+        expectButtonInside(*edit);
+    }
+    {
+        SCOPED_TRACE("top-level window");
+        TCSpinEdit edit;
+        edit.resize(120, 5);
+        edit.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+        QApplication::processEvents();
+        expectButtonInside(edit);
+    }
+}
+
+// Regression: with AutoSelect off, Tab, Backtab and a shortcut still selected
+// the whole text (the line edit does so by itself).
+TEST(TCSpinEdit, AutoSelectDecidesForEveryKeyboardFocus)
+{
+    for (const bool autoSelect : {true, false}) {
+        for (const Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::ShortcutFocusReason}) {
+            SCOPED_TRACE(testing::Message() << "AutoSelect " << autoSelect << ", reason " << reason);
+            TCSpinEdit edit;
+            edit.setText(QStringLiteral("1234"));
+            edit.setCursorPosition(2);
+            edit.SetAutoSelect(autoSelect);
+            QFocusEvent in(QEvent::FocusIn, reason);
+            QApplication::sendEvent(&edit, &in);
+            EXPECT_EQ(edit.selectedText(), autoSelect ? QStringLiteral("1234") : QString());
+        }
+    }
+}
+
+// Regression: key events whose text is not exactly one UTF-16 unit skipped
+// the filter, so an emoji or a two-letter text got into the field.
+TEST(TCSpinEdit, TypingFilterSeesEveryUnitOfAKeysText)
+{
+    struct Row { const char* name; QString text; bool enabled; const char* expected; bool beeps; };
+    const Row rows[] = {
+        {"emoji (surrogate pair)", QString::fromUtf8("\xF0\x9F\x98\x80"), true, "5", true},
+        {"two letters", QStringLiteral("ab"), true, "5", true},
+        {"digit and letter", QStringLiteral("1a"), true, "5", true},
+        {"two digits", QStringLiteral("12"), true, "512", false},
+        {"two digits, editor disabled", QStringLiteral("12"), false, "5", true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TCSpinEdit edit;
+        edit.setText(QStringLiteral("5"));
+        edit.SetEditorEnabled(r.enabled);
+        QSignalSpy beeps(&edit, &TCSpinEdit::beeped);
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, r.text);
+        QApplication::sendEvent(&edit, &key);
+        EXPECT_EQ(edit.text(), QString::fromLatin1(r.expected));
+        EXPECT_EQ(beeps.count(), r.beeps ? 1 : 0);
+    }
+}
+
+TEST(TCSpinEdit, FailingStepFromAKeyOrTheButtonIsReported)
+{
+    struct FailingEdit : TCSpinEdit {
+        void UpClick(QObject*) override { throw std::runtime_error("no step"); }
+    } edit;
+    std::vector<std::string> reports;
+    edit.setErrorReport([&](const std::string& message) { reports.push_back(message); });
     edit.show();
-    edit.resize(100, 5);
-    QApplication::processEvents();
-    EXPECT_EQ(edit.height(), edit.MinHeight());
-    EXPECT_EQ(edit.Button()->geometry().right(), edit.width() - 4);
-    EXPECT_GE(edit.Button()->geometry().width(), 15);
+    EXPECT_NO_THROW(QTest::keyClick(&edit, Qt::Key_Up));
+    EXPECT_NO_THROW(QTest::mouseClick(edit.Button()->UpButton(), Qt::LeftButton));
+    EXPECT_EQ(reports, (std::vector<std::string>{"no step", "no step"}));
+    QTest::keyClick(&edit, Qt::Key_Down);
+    EXPECT_EQ(edit.text(), QStringLiteral("-1"));
 }

@@ -311,3 +311,54 @@ TEST(TPerformanceGraph, SignalsItselfAndKeepsTheNewestSamplesOnResize)
     EXPECT_EQ(at(graph.picture(), 399, 150), kRed);
     EXPECT_EQ(at(graph.picture(), 396, 50), kRed);
 }
+
+namespace {
+
+// The 1x picture with every pixel made a ratio x ratio block.
+QImage blownUp(const QImage& image, int ratio)
+{
+    return image.scaled(image.size() * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+} // namespace
+
+// At a device pixel ratio of 2 the chart is drawn at twice the resolution,
+// not scaled up on screen: a grid line is 2 pixels wide, a column 6, and with
+// values that land on whole pixels the picture is the 1x one, pixel doubled;
+// the incremental path still draws what Replay draws.
+TEST(PerformanceChartRatio, TwiceTheDensityIsTheSameChartInTwiceThePixels)
+{
+    struct Row { const char* name; TGraphKind kind; int width; bool gridlines; };
+    for (const Row& r : {Row{"bars with grid", pgBar, 100, true}, Row{"bars, odd width", pgBar, 97, true},
+                         Row{"lines without grid", pgLine, 100, false}}) {
+        SCOPED_TRACE(r.name);
+        PerformanceChart one, two;
+        two.setDevicePixelRatio(2);
+        for (PerformanceChart* chart : {&one, &two}) {
+            chart->SetKind(r.kind);
+            chart->SetGridlines(r.gridlines);
+            chart->setSize(r.width, 100);
+            for (int n = 0; n < 60; ++n) // scale 100, height 100: every value is a whole pixel
+                sample(*chart, {{kRed, 10 + n % 30}, {kBlue, 50 + n % 40}, {kGreen, 95}});
+        }
+        const QImage& picture = two.picture();
+        ASSERT_EQ(picture.size(), QSize(2 * r.width, 200));
+        EXPECT_EQ(picture.devicePixelRatio(), 2.0);
+        if (r.kind == pgBar) {
+            EXPECT_EQ(firstDifference(picture, blownUp(one.picture(), 2)), "");
+        }
+        const QImage incremental = picture.copy();
+        two.Replay();
+        EXPECT_EQ(firstDifference(two.picture(), incremental, 2 * (r.width - one.GetBandCount() * 3)), "");
+    }
+    PerformanceChart chart; // back to 1x: the same picture as a chart that never left it
+    PerformanceChart plain;
+    chart.setDevicePixelRatio(2);
+    for (PerformanceChart* c : {&chart, &plain}) {
+        for (int n = 0; n < 20; ++n)
+            sample(*c, {{kRed, 40}});
+    }
+    chart.setDevicePixelRatio(1);
+    EXPECT_EQ(chart.picture().devicePixelRatio(), 1.0);
+    EXPECT_EQ(firstDifference(chart.picture(), plain.picture()), "");
+}
