@@ -11,9 +11,9 @@
 #include "hintswitch.h"
 #include "inifile.h"
 #include "lampimages.h"
-#include "lamps.h"
 #include "platform.h"
 #include "records.h"
+#include "recordview.h"
 #include "regional.h"
 #include "signalfiles.h"
 #include "terminalfolder.h"
@@ -264,23 +264,19 @@ void TForm1::syncSymbolSelector()
     items.reserve(static_cast<std::size_t>(box->count()));
     for (int i = 0; i < box->count(); ++i)
         items.push_back(itemBytes(box, i));
-    const std::size_t before = items.size();
-    if (!SyncSymbolItems(items, m_records))
+    const SelectorUpdate update = selectorUpdate(items, m_records);
+    if (!update.changed)
         return;
     // Setting items from here is no user pick: ComboBox3Change listens to
     // activated() only, so it stays quiet.
-    if (items.size() != before) {
+    if (update.refill) {
         box->clear();
-        for (const std::string& item : items)
+        for (const std::string& item : update.items)
             box->addItem(QString::fromLocal8Bit(item), QByteArray::fromStdString(item));
-    } else {
-        for (int i = 0; i < box->count(); ++i) {
-            const std::string& item = items[static_cast<std::size_t>(i)];
-            if (itemBytes(box, i) != item || !box->itemData(i).isValid()) {
-                box->setItemText(i, QString::fromLocal8Bit(item));
-                box->setItemData(i, QByteArray::fromStdString(item));
-            }
-        }
+    }
+    for (const std::size_t i : update.rewritten) {
+        box->setItemText(static_cast<int>(i), QString::fromLocal8Bit(update.items[i]));
+        box->setItemData(static_cast<int>(i), QByteArray::fromStdString(update.items[i]));
     }
     box->setCurrentIndex(0);
 }
@@ -306,39 +302,40 @@ void TForm1::logFailure(const std::string& message)
 void TForm1::ShowSelectedRecord()
 {
     const int index = m_ui->ComboBox3->currentIndex();
-    if (index < 0 || static_cast<std::size_t>(index) >= m_records.size())
-        throw EListError(index);
-    const std::string& record = m_records[static_cast<std::size_t>(index)];
-    const char separator = RegionalDecimalSeparator();
-
-    m_ui->Label10->setText(QString::fromLocal8Bit(GetField(record, "Signal")));
-    // The service writes the field with "." in every locale; Edit1 is ours and regional.
-    const double signal = SignalToFloat(toText(m_ui->Label10->text()), separator);
+    const std::string& record = selectedRecord(m_records, index);
+    const RecordView view = recordView(record, itemBytes(m_ui->ComboBox3, index), toText(m_ui->Edit1->text()),
+                                       RegionalDecimalSeparator());
+    // A number that does not convert stops the refresh where it stands: what
+    // comes after it keeps its previous state.
+    m_ui->Label10->setText(QString::fromLocal8Bit(view.signalText));
+    if (view.reach == ViewReach::SignalText)
+        throw *view.failure;
     QPalette pal = m_ui->Label10->palette();
-    pal.setColor(QPalette::WindowText, signal > 0   ? kClGreen
-                                       : signal < 0 ? kClRed
-                                                    : palette().color(QPalette::WindowText));
+    pal.setColor(QPalette::WindowText, view.colour == SignalColour::Green ? kClGreen
+                                       : view.colour == SignalColour::Red ? kClRed
+                                                                           : palette().color(QPalette::WindowText));
     m_ui->Label10->setPalette(pal);
-
-    const double maximum = StrToFloat(toText(m_ui->Edit1->text()), separator);
-    ShowLamps(maximum, signal);
-
-    m_ui->Label2->setText(QString::fromLocal8Bit(ShortName(record)));
-    m_ui->Label4->setText(QString::fromLocal8Bit(GetField(record, "Price")));
-    m_ui->Label8->setText(QString::fromLocal8Bit(GetField(record, "Time")));
-    m_trayIcon->SetHint("Quorvane--" + itemBytes(m_ui->ComboBox3, index));
+    if (view.reach == ViewReach::Colour)
+        throw *view.failure;
+    showLamps(view.lamps);
+    m_ui->Label2->setText(QString::fromLocal8Bit(view.shortName));
+    m_ui->Label4->setText(QString::fromLocal8Bit(view.price));
+    m_ui->Label8->setText(QString::fromLocal8Bit(view.time));
+    m_trayIcon->SetHint(view.hint);
 }
 
 void TForm1::ShowLamps(double maximum, double signal)
 {
-    const LampState state = ComputeLamps(maximum, signal);
-    for (int k = 0; k < 8; ++k) {
-        showPicture(m_images[static_cast<std::size_t>(k)], k < state.longLit ? 1 : 0);
-        showPicture(m_images[static_cast<std::size_t>(k + 8)], k < state.shortLit ? 2 : 0);
-    }
-    if (state.arrowIndex >= 0)
-        showPicture(m_images[16], state.arrowIndex);
-    m_trayIcon->SetIconIndex(state.trayIndex);
+    showLamps(lampView(maximum, signal));
+}
+
+void TForm1::showLamps(const LampView& view)
+{
+    for (std::size_t k = 0; k < view.lamps.size(); ++k)
+        showPicture(m_images[k], view.lamps[k]);
+    if (view.arrow >= 0)
+        showPicture(m_images[16], view.arrow);
+    m_trayIcon->SetIconIndex(view.trayImage);
     // Every lamp is on screen in its new state before the handler returns;
     // the back buffer keeps the white-then-lit sequence from showing.
     m_ui->GroupBox1->repaint();

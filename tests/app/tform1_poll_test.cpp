@@ -42,6 +42,9 @@ TEST_F(WindowTest, FailedOrBadFirstPollSetsTheStatusAndLogsMessageAndReply)
         {"no records", "Data Error!", "List index out of bounds (-1), no records"},
         {"(Symbol:EURUSD,Signal:abc)", "Data Error!",
          "'abc' is not a valid floating point value, (Symbol:EURUSD,Signal:abc)"},
+        // The message quotes the field's own bytes, not a caption's copy of them.
+        {"(Symbol:EURUSD,Signal:\xff)", "Data Error!",
+         "'\xff' is not a valid floating point value, (Symbol:EURUSD,Signal:\xff)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.reply);
