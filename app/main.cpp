@@ -8,6 +8,7 @@
 #include "inifile.h"
 #include "platform.h"
 #include "qtplatform.h"
+#include "settingstable.h"
 #include "singleinstance.h"
 #include "terminationwatch.h"
 #include "tform1.h"
@@ -68,7 +69,7 @@ int main(int argc, char** argv)
     runGuarded(report, [&] {
         // Beyond the described settings: [Service] Url picks the endpoint; absent
         // or empty means the default one. Read at start, never written.
-        const std::string url = TIniFile(SettingsPathFor(exe)).ReadString("Service", "Url", "");
+        const std::string url = readServiceUrl(TIniFile(SettingsPathFor(exe)));
         FormServices services;
         services.executablePath = exe;
         services.signalService = [url] { return GetSignalService(false, url); };

@@ -15,7 +15,9 @@
 #include "records.h"
 #include "recordview.h"
 #include "regional.h"
+#include "settingcontrols.h"
 #include "signalfiles.h"
+#include "symbolselector.h"
 #include "terminalfolder.h"
 #include "timagelist.h"
 #include "ttrayicon.h"
@@ -30,7 +32,6 @@ namespace quorvane {
 
 namespace {
 
-constexpr const char* kSection = "Form";
 constexpr int kPollInterval = 15000;
 constexpr int kLayoutTimerInterval = 6000;
 // The product home page behind Label23.
@@ -43,15 +44,6 @@ const QColor kClRed(255, 0, 0);
 std::string toText(const QString& s)
 {
     return s.toLocal8Bit().toStdString();
-}
-
-// ComboBox3 keeps the bytes of each short name as item data: its shown text
-// cannot hold bytes that are no UTF-8, and comparing that text would see a
-// change on every poll. The layout's placeholders carry no data.
-std::string itemBytes(const QComboBox* box, int i)
-{
-    const QVariant bytes = box->itemData(i);
-    return bytes.isValid() ? bytes.toByteArray().toStdString() : toText(box->itemText(i));
 }
 
 } // namespace
@@ -180,31 +172,32 @@ void TForm1::FormDestroy()
 void TForm1::readSettings()
 {
     const TIniFile ini(SettingsPathFor(m_services.executablePath));
-    m_ui->CheckBox2->setChecked(ini.ReadBool(kSection, "sound", false));
-    m_ui->CheckBox1->setChecked(ini.ReadBool(kSection, "hint", true));
-    // An index outside the list leaves no selection, as the list control does.
-    m_ui->ComboBox1->setCurrentIndex(ini.ReadInteger(kSection, "OpenS", 2));
-    m_ui->ComboBox2->setCurrentIndex(ini.ReadInteger(kSection, "CloseS", 1));
-    m_ui->ComboBox3->setCurrentIndex(ini.ReadInteger(kSection, "symbel", 0));
-    m_ui->TrackBar1->setValue(ini.ReadInteger(kSection, "MaxS", 25)); // the slider clamps to 1..100
-    // The layout's "0.5" carries a point; where the regional separator is a
-    // comma it would fail every conversion while MaxS stays 50 (no change
-    // event). Writing the text once more costs nothing and keeps it readable.
-    TrackBar1Change();
-    setFolder(ini.ReadString(kSection, "mt4-path", ""));
-    // Resolved once here and at "Select"; the poll only writes.
-    setTerminalTargets(ResolveTerminalTargets(folder()).targets);
+    for (const Setting& setting : formSettings()) {
+        const SettingValue value = readSetting(ini, setting);
+        QWidget* control = findChild<QWidget*>(QLatin1String(setting.control));
+        if (control != m_ui->Edit2)
+            setControlValue(control, value);
+        if (control == m_ui->TrackBar1) {
+            // The layout's "0.5" carries a point; where the regional separator is a
+            // comma it would fail every conversion while MaxS stays 50 (no change
+            // event). Writing the text once more costs nothing and keeps it readable.
+            TrackBar1Change();
+        } else if (control == m_ui->Edit2) {
+            setFolder(std::get<std::string>(value));
+            // Resolved once here and at "Select"; the poll only writes.
+            setTerminalTargets(ResolveTerminalTargets(folder()).targets);
+        }
+    }
 }
 
 void TForm1::writeSettings()
 {
     TIniFile ini(SettingsPathFor(m_services.executablePath));
-    ini.WriteBool(kSection, "sound", m_ui->CheckBox2->isChecked());
-    ini.WriteBool(kSection, "hint", m_ui->CheckBox1->isChecked());
-    ini.WriteInteger(kSection, "OpenS", m_ui->ComboBox1->currentIndex());
-    ini.WriteInteger(kSection, "CloseS", m_ui->ComboBox2->currentIndex());
-    ini.WriteInteger(kSection, "MaxS", m_ui->TrackBar1->value());
-    ini.WriteString(kSection, "mt4-path", folder());
+    for (const Setting& setting : formSettings()) {
+        const QWidget* control = findChild<QWidget*>(QLatin1String(setting.control));
+        if (setting.written)
+            writeSetting(ini, setting, control == m_ui->Edit2 ? SettingValue(folder()) : controlValue(control));
+    }
 }
 
 void TForm1::changeEvent(QEvent* event)
@@ -259,26 +252,8 @@ void TForm1::SplitReply()
 
 void TForm1::syncSymbolSelector()
 {
-    QComboBox* box = m_ui->ComboBox3;
-    std::vector<std::string> items;
-    items.reserve(static_cast<std::size_t>(box->count()));
-    for (int i = 0; i < box->count(); ++i)
-        items.push_back(itemBytes(box, i));
-    const SelectorUpdate update = selectorUpdate(items, m_records);
-    if (!update.changed)
-        return;
-    // Setting items from here is no user pick: ComboBox3Change listens to
-    // activated() only, so it stays quiet.
-    if (update.refill) {
-        box->clear();
-        for (const std::string& item : update.items)
-            box->addItem(QString::fromLocal8Bit(item), QByteArray::fromStdString(item));
-    }
-    for (const std::size_t i : update.rewritten) {
-        box->setItemText(static_cast<int>(i), QString::fromLocal8Bit(update.items[i]));
-        box->setItemData(static_cast<int>(i), QByteArray::fromStdString(update.items[i]));
-    }
-    box->setCurrentIndex(0);
+    // No user pick: ComboBox3Change listens to activated() only, so it stays quiet.
+    applySelectorUpdate(m_ui->ComboBox3, selectorUpdate(itemsBytes(m_ui->ComboBox3), m_records));
 }
 
 void TForm1::ComboBox3Change()
