@@ -175,18 +175,18 @@ void TForm1::readSettings()
     for (const Setting& setting : formSettings()) {
         const SettingValue value = readSetting(ini, setting);
         QWidget* control = findChild<QWidget*>(QLatin1String(setting.control));
-        if (control != m_ui->Edit2)
-            setControlValue(control, value);
-        if (control == m_ui->TrackBar1) {
-            // The layout's "0.5" carries a point; where the regional separator is a
-            // comma it would fail every conversion while MaxS stays 50 (no change
-            // event). Writing the text once more costs nothing and keeps it readable.
-            TrackBar1Change();
-        } else if (control == m_ui->Edit2) {
+        if (control == m_ui->Edit2) {
             setFolder(std::get<std::string>(value));
             // Resolved once here and at "Select"; the poll only writes.
             setTerminalTargets(ResolveTerminalTargets(folder()).targets);
+            continue;
         }
+        setControlValue(control, value);
+        // The layout's "0.5" carries a point; where the regional separator is a
+        // comma it would fail every conversion while MaxS stays 50 (no change
+        // event). Writing the text once more costs nothing and keeps it readable.
+        if (control == m_ui->TrackBar1)
+            TrackBar1Change();
     }
 }
 
@@ -194,9 +194,10 @@ void TForm1::writeSettings()
 {
     TIniFile ini(SettingsPathFor(m_services.executablePath));
     for (const Setting& setting : formSettings()) {
+        if (!setting.written)
+            continue;
         const QWidget* control = findChild<QWidget*>(QLatin1String(setting.control));
-        if (setting.written)
-            writeSetting(ini, setting, control == m_ui->Edit2 ? SettingValue(folder()) : controlValue(control));
+        writeSetting(ini, setting, control == m_ui->Edit2 ? SettingValue(folder()) : controlValue(control));
     }
 }
 
