@@ -9,6 +9,7 @@
 #include "inifile.h"
 #include "platform.h"
 #include "qtplatform.h"
+#include "settingstable.h"
 #include "singleinstance.h"
 #include "terminationwatch.h"
 #include "tform1.h"
@@ -88,7 +89,7 @@ int main(int argc, char** argv)
         }
         // Beyond the described settings: [Service] Url picks the endpoint; absent
         // or empty means the default one. Read at start, never written.
-        const std::string url = TIniFile(where.locations.settingsFile).ReadString("Service", "Url", "");
+        const std::string url = readServiceUrl(TIniFile(where.locations.settingsFile));
         FormServices services;
         services.executablePath = exe;
         services.locations = where.locations;

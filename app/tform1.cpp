@@ -12,11 +12,13 @@
 #include "hintswitch.h"
 #include "inifile.h"
 #include "lampimages.h"
-#include "lamps.h"
 #include "platform.h"
 #include "records.h"
+#include "recordview.h"
 #include "regional.h"
+#include "settingcontrols.h"
 #include "signalfiles.h"
+#include "symbolselector.h"
 #include "terminalfolder.h"
 #include "timagelist.h"
 #include "ttrayicon.h"
@@ -31,7 +33,6 @@ namespace quorvane {
 
 namespace {
 
-constexpr const char* kSection = "Form";
 constexpr int kPollInterval = 15000;
 constexpr int kLayoutTimerInterval = 6000;
 // The product home page behind Label23.
@@ -44,15 +45,6 @@ const QColor kClRed(255, 0, 0);
 std::string toText(const QString& s)
 {
     return s.toLocal8Bit().toStdString();
-}
-
-// ComboBox3 keeps the bytes of each short name as item data: its shown text
-// cannot hold bytes that are no UTF-8, and comparing that text would see a
-// change on every poll. The layout's placeholders carry no data.
-std::string itemBytes(const QComboBox* box, int i)
-{
-    const QVariant bytes = box->itemData(i);
-    return bytes.isValid() ? bytes.toByteArray().toStdString() : toText(box->itemText(i));
 }
 
 FormServices withFileLocations(FormServices services)
@@ -199,31 +191,33 @@ void TForm1::FormDestroy()
 void TForm1::readSettings()
 {
     const TIniFile ini(m_services.locations.settingsFile);
-    m_ui->CheckBox2->setChecked(ini.ReadBool(kSection, "sound", false));
-    m_ui->CheckBox1->setChecked(ini.ReadBool(kSection, "hint", true));
-    // An index outside the list leaves no selection, as the list control does.
-    m_ui->ComboBox1->setCurrentIndex(ini.ReadInteger(kSection, "OpenS", 2));
-    m_ui->ComboBox2->setCurrentIndex(ini.ReadInteger(kSection, "CloseS", 1));
-    m_ui->ComboBox3->setCurrentIndex(ini.ReadInteger(kSection, "symbel", 0));
-    m_ui->TrackBar1->setValue(ini.ReadInteger(kSection, "MaxS", 25)); // the slider clamps to 1..100
-    // The layout's "0.5" carries a point; where the regional separator is a
-    // comma it would fail every conversion while MaxS stays 50 (no change
-    // event). Writing the text once more costs nothing and keeps it readable.
-    TrackBar1Change();
-    setFolder(ini.ReadString(kSection, "mt4-path", ""));
-    // Resolved once here and at "Select"; the poll only writes.
-    setTerminalTargets(ResolveTerminalTargets(folder()).targets);
+    for (const Setting& setting : formSettings()) {
+        const SettingValue value = readSetting(ini, setting);
+        QWidget* control = findChild<QWidget*>(QLatin1String(setting.control));
+        if (control == m_ui->Edit2) {
+            setFolder(std::get<std::string>(value));
+            // Resolved once here and at "Select"; the poll only writes.
+            setTerminalTargets(ResolveTerminalTargets(folder()).targets);
+            continue;
+        }
+        setControlValue(control, value);
+        // The layout's "0.5" carries a point; where the regional separator is a
+        // comma it would fail every conversion while MaxS stays 50 (no change
+        // event). Writing the text once more costs nothing and keeps it readable.
+        if (control == m_ui->TrackBar1)
+            TrackBar1Change();
+    }
 }
 
 void TForm1::writeSettings()
 {
     TIniFile ini(m_services.locations.settingsFile);
-    ini.WriteBool(kSection, "sound", m_ui->CheckBox2->isChecked());
-    ini.WriteBool(kSection, "hint", m_ui->CheckBox1->isChecked());
-    ini.WriteInteger(kSection, "OpenS", m_ui->ComboBox1->currentIndex());
-    ini.WriteInteger(kSection, "CloseS", m_ui->ComboBox2->currentIndex());
-    ini.WriteInteger(kSection, "MaxS", m_ui->TrackBar1->value());
-    ini.WriteString(kSection, "mt4-path", folder());
+    for (const Setting& setting : formSettings()) {
+        if (!setting.written)
+            continue;
+        const QWidget* control = findChild<QWidget*>(QLatin1String(setting.control));
+        writeSetting(ini, setting, control == m_ui->Edit2 ? SettingValue(folder()) : controlValue(control));
+    }
 }
 
 void TForm1::changeEvent(QEvent* event)
@@ -278,30 +272,8 @@ void TForm1::SplitReply()
 
 void TForm1::syncSymbolSelector()
 {
-    QComboBox* box = m_ui->ComboBox3;
-    std::vector<std::string> items;
-    items.reserve(static_cast<std::size_t>(box->count()));
-    for (int i = 0; i < box->count(); ++i)
-        items.push_back(itemBytes(box, i));
-    const std::size_t before = items.size();
-    if (!SyncSymbolItems(items, m_records))
-        return;
-    // Setting items from here is no user pick: ComboBox3Change listens to
-    // activated() only, so it stays quiet.
-    if (items.size() != before) {
-        box->clear();
-        for (const std::string& item : items)
-            box->addItem(QString::fromLocal8Bit(item), QByteArray::fromStdString(item));
-    } else {
-        for (int i = 0; i < box->count(); ++i) {
-            const std::string& item = items[static_cast<std::size_t>(i)];
-            if (itemBytes(box, i) != item || !box->itemData(i).isValid()) {
-                box->setItemText(i, QString::fromLocal8Bit(item));
-                box->setItemData(i, QByteArray::fromStdString(item));
-            }
-        }
-    }
-    box->setCurrentIndex(0);
+    // No user pick: ComboBox3Change listens to activated() only, so it stays quiet.
+    applySelectorUpdate(m_ui->ComboBox3, selectorUpdate(itemsBytes(m_ui->ComboBox3), m_records));
 }
 
 void TForm1::ComboBox3Change()
@@ -325,39 +297,40 @@ void TForm1::logFailure(const std::string& message)
 void TForm1::ShowSelectedRecord()
 {
     const int index = m_ui->ComboBox3->currentIndex();
-    if (index < 0 || static_cast<std::size_t>(index) >= m_records.size())
-        throw EListError(index);
-    const std::string& record = m_records[static_cast<std::size_t>(index)];
-    const char separator = RegionalDecimalSeparator();
-
-    m_ui->Label10->setText(QString::fromLocal8Bit(GetField(record, "Signal")));
-    // The service writes the field with "." in every locale; Edit1 is ours and regional.
-    const double signal = SignalToFloat(toText(m_ui->Label10->text()), separator);
+    const std::string& record = selectedRecord(m_records, index);
+    const RecordView view = recordView(record, itemBytes(m_ui->ComboBox3, index), toText(m_ui->Edit1->text()),
+                                       RegionalDecimalSeparator());
+    // A number that does not convert stops the refresh where it stands: what
+    // comes after it keeps its previous state.
+    m_ui->Label10->setText(QString::fromLocal8Bit(view.signalText));
+    if (view.reach == ViewReach::SignalText)
+        throw *view.failure;
     QPalette pal = m_ui->Label10->palette();
-    pal.setColor(QPalette::WindowText, signal > 0   ? kClGreen
-                                       : signal < 0 ? kClRed
-                                                    : palette().color(QPalette::WindowText));
+    pal.setColor(QPalette::WindowText, view.colour == SignalColour::Green ? kClGreen
+                                       : view.colour == SignalColour::Red ? kClRed
+                                                                           : palette().color(QPalette::WindowText));
     m_ui->Label10->setPalette(pal);
-
-    const double maximum = StrToFloat(toText(m_ui->Edit1->text()), separator);
-    ShowLamps(maximum, signal);
-
-    m_ui->Label2->setText(QString::fromLocal8Bit(ShortName(record)));
-    m_ui->Label4->setText(QString::fromLocal8Bit(GetField(record, "Price")));
-    m_ui->Label8->setText(QString::fromLocal8Bit(GetField(record, "Time")));
-    m_trayIcon->SetHint("Quorvane--" + itemBytes(m_ui->ComboBox3, index));
+    if (view.reach == ViewReach::Colour)
+        throw *view.failure;
+    showLamps(view.lamps);
+    m_ui->Label2->setText(QString::fromLocal8Bit(view.shortName));
+    m_ui->Label4->setText(QString::fromLocal8Bit(view.price));
+    m_ui->Label8->setText(QString::fromLocal8Bit(view.time));
+    m_trayIcon->SetHint(view.hint);
 }
 
 void TForm1::ShowLamps(double maximum, double signal)
 {
-    const LampState state = ComputeLamps(maximum, signal);
-    for (int k = 0; k < 8; ++k) {
-        showPicture(m_images[static_cast<std::size_t>(k)], k < state.longLit ? 1 : 0);
-        showPicture(m_images[static_cast<std::size_t>(k + 8)], k < state.shortLit ? 2 : 0);
-    }
-    if (state.arrowIndex >= 0)
-        showPicture(m_images[16], state.arrowIndex);
-    m_trayIcon->SetIconIndex(state.trayIndex);
+    showLamps(lampView(maximum, signal));
+}
+
+void TForm1::showLamps(const LampView& view)
+{
+    for (std::size_t k = 0; k < view.lamps.size(); ++k)
+        showPicture(m_images[k], view.lamps[k]);
+    if (view.arrow >= 0)
+        showPicture(m_images[16], view.arrow);
+    m_trayIcon->SetIconIndex(view.trayImage);
     // Every lamp is on screen in its new state before the handler returns;
     // the back buffer keeps the white-then-lit sequence from showing.
     m_ui->GroupBox1->repaint();

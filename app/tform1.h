@@ -27,6 +27,7 @@ class TForm1;
 namespace quorvane {
 
 class HintSwitch;
+struct LampView;
 class TImageList;
 class TTrayIcon;
 
@@ -99,6 +100,7 @@ private:
     void syncSymbolSelector();
     void setStatus(const char* text);
     void logFailure(const std::string& message);
+    void showLamps(const LampView& view);
     void showPicture(QLabel* label, int index);
     std::string folder() const;
     void setFolder(const std::string& folder);

@@ -1,5 +1,7 @@
 #include "records.h"
 
+#include <utility>
+
 namespace quorvane {
 
 std::vector<std::string> SplitReply(std::string_view reply)
@@ -40,18 +42,27 @@ std::string ShortName(std::string_view record)
     return symbol;
 }
 
-bool SyncSymbolItems(std::vector<std::string>& items, const std::vector<std::string>& records)
+SelectorUpdate selectorUpdate(const std::vector<std::string>& items, const std::vector<std::string>& records)
 {
-    bool changed = items.size() != records.size();
-    items.resize(records.size());
+    SelectorUpdate update;
+    update.refill = items.size() != records.size();
+    update.changed = update.refill;
+    update.items.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
-        std::string shortName = ShortName(records[i]);
-        if (items[i] != shortName) {
-            changed = true;
-            items[i] = std::move(shortName);
+        update.items.push_back(ShortName(records[i]));
+        if (!update.refill && items[i] != update.items.back()) {
+            update.changed = true;
+            update.rewritten.push_back(i);
         }
     }
-    return changed;
+    return update;
+}
+
+bool SyncSymbolItems(std::vector<std::string>& items, const std::vector<std::string>& records)
+{
+    SelectorUpdate update = selectorUpdate(items, records);
+    items = std::move(update.items);
+    return update.changed;
 }
 
 } // namespace quorvane

@@ -4,6 +4,7 @@
 // A reply is a run of records, each closed by ")"; a record holds fields
 // written as key, one separator character, value, separated by ",".
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,17 @@ std::string GetField(std::string_view record, std::string_view key);
 
 /// The record's short name: the first six characters of its Symbol value.
 std::string ShortName(std::string_view record);
+
+/// What the symbol selector must become to be in line with the records.
+struct SelectorUpdate {
+    bool changed = false;               ///< anything differs: the caller selects item 0
+    bool refill = false;                ///< the number of items differs: every item is replaced
+    std::vector<std::string> items;     ///< the short names, one per record
+    std::vector<std::size_t> rewritten; ///< without refill: the items whose name changes
+};
+
+/// Compares the selector's items (their bytes, exactly) with the records' short names.
+SelectorUpdate selectorUpdate(const std::vector<std::string>& items, const std::vector<std::string>& records);
 
 /// Brings the items of the symbol selector in line with the records.
 /// Returns true when anything changed (the caller then selects item 0).

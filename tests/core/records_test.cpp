@@ -42,6 +42,32 @@ TEST(GetField, ReadsOneSeparatorThenUpToCommaOrClose)
         EXPECT_EQ(GetField(row.record, row.key), row.value) << row.record << " / " << row.key;
 }
 
+TEST(SelectorUpdate, RefillsOnAnotherCountAndOtherwiseRewritesOnlyTheChangedItems)
+{
+    const Strings records = {"(Symbol:EURUSDm,x)", "(Symbol:GBP,x)", "(Symbol:\xc4UR\xdcSDx,x)"};
+    const struct {
+        const char* name;
+        Strings before;
+        bool changed, refill;
+        std::vector<std::size_t> rewritten;
+    } rows[] = {
+        {"InLine", {"EURUSD", "GBP", "\xc4UR\xdcSD"}, false, false, {}},
+        {"LayoutPlaceholders", {"1", "2", "3"}, true, false, {0, 1, 2}},
+        {"OneNameChanged", {"EURUSD", "GBPUSD", "\xc4UR\xdcSD"}, true, false, {1}},
+        {"BytesDifferOnlyInTheHighBit", {"EURUSD", "GBP", "\xc4UR\x5cSD"}, true, false, {2}},
+        {"FewerItems", {"EURUSD"}, true, true, {}},
+        {"MoreItems", {"EURUSD", "GBP", "\xc4UR\xdcSD", "USDJPY"}, true, true, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const SelectorUpdate update = selectorUpdate(row.before, records);
+        EXPECT_EQ(update.changed, row.changed);
+        EXPECT_EQ(update.refill, row.refill);
+        EXPECT_EQ(update.rewritten, row.rewritten);
+        EXPECT_EQ(update.items, (Strings{"EURUSD", "GBP", "\xc4UR\xdcSD"}));
+    }
+}
+
 TEST(SyncSymbolItems, TouchesTheSelectorOnlyWhenSomethingChanged)
 {
     const Strings records = {"(Symbol:EURUSDm,x)", "(Symbol:GBP,x)"};

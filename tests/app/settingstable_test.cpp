@@ -1,0 +1,58 @@
+#include "settingstable.h"
+
+#include "scratchfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quorvane {
+namespace {
+
+using test::readFile;
+using test::ScratchFolder;
+using test::writeFile;
+
+// A file with the endpoint and a key of someone else. Reading every setting and
+// writing back what the window writes leaves both as they were and appends the
+// written keys in their order; "symbel" is not among them.
+TEST(SettingsTable, RoundTripWritesOnlyTheWindowsKeysInOrder)
+{
+    ScratchFolder dir;
+    const std::string path = dir / "quorvane.INI";
+    writeFile(path, "[Service]\r\nUrl=https://signals.example/soap\r\n[Form]\r\nOther=keep\r\n");
+    TIniFile ini(path);
+    std::vector<SettingValue> values;
+    for (const Setting& setting : formSettings())
+        values.push_back(readSetting(ini, setting));
+    for (std::size_t i = 0; i < formSettings().size(); ++i) {
+        if (formSettings()[i].written)
+            writeSetting(ini, formSettings()[i], values[i]);
+    }
+    EXPECT_EQ(readFile(path), "[Service]\r\nUrl=https://signals.example/soap\r\n[Form]\r\nOther=keep\r\n"
+                              "sound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\n");
+}
+
+TEST(SettingsTable, ServiceUrlComesFromItsOwnSectionOnly)
+{
+    const struct {
+        const char *name, *file, *url;
+    } rows[] = {
+        {"Set", "[Service]\nUrl=https://signals.example/soap\n", "https://signals.example/soap"},
+        {"KeyInAnyCase", "[service]\nURL=http://127.0.0.1:8080/\n", "http://127.0.0.1:8080/"},
+        {"Absent", "[Form]\nsound=1\n", ""},
+        {"InTheWrongSection", "[Form]\nUrl=https://elsewhere.example/\n", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder dir;
+        writeFile(dir / "quorvane.INI", row.file);
+        EXPECT_EQ(readServiceUrl(TIniFile(dir / "quorvane.INI")), row.url);
+    }
+    ScratchFolder dir;
+    EXPECT_EQ(readServiceUrl(TIniFile(dir / "none.INI")), "") << "no file";
+}
+
+} // namespace
+} // namespace quorvane
