@@ -2,6 +2,8 @@
 // display, bridge handlers, link labels, a real SOAP endpoint on loopback,
 // and the window's small helpers.
 
+#include "acceptingtray.h"
+#include "qtapp.h"
 #include "scratchfolder.h"
 
 #include "alarmlog.h"
@@ -54,8 +56,7 @@ struct Outside {
     std::vector<std::string> sounds, messages, reports;
 };
 
-class StandIn : public HelloWorldPortType, public FolderBrowser, public ShellOpener, public SoundPlayer,
-                public TrayShell {
+class StandIn : public HelloWorldPortType, public FolderBrowser, public ShellOpener, public SoundPlayer {
 public:
     explicit StandIn(Outside* o) : m_o(o) {}
     std::string Signal(int format, const std::string& text) override
@@ -77,10 +78,6 @@ public:
     }
     void Open(const std::string& verb, const std::string& target) override { m_o->opened.emplace_back(verb, target); }
     void PlayAsync(const std::string& name) override { m_o->sounds.push_back(name); }
-    bool Add(const NotifyIconData&) override { return true; } // a tray that accepts everything
-    bool Modify(const NotifyIconData&) override { return true; }
-    bool Delete(const NotifyIconData&) override { return true; }
-    bool IsAvailable() const override { return true; }
 
 private:
     Outside* m_o;
@@ -118,7 +115,7 @@ protected:
         s.shellOpener = std::make_unique<StandIn>(o);
         s.soundPlayer = std::make_unique<StandIn>(o);
         s.fileSystem = MakeRealFileSystem();
-        s.trayShell = std::make_unique<StandIn>(o);
+        s.trayShell = std::make_unique<AcceptingTray>();
         s.showMessage = [o](const std::string& m) { o->messages.push_back(m); };
         s.reportError = [o](const std::string& m) { o->reports.push_back(m); };
         form = std::make_unique<TForm1>(std::move(s));
@@ -708,13 +705,3 @@ TEST(TerminationWatch, RequestWithoutAnEventLoopIsSeenAndAWaitingMessageBoxIsClo
 
 } // namespace
 } // namespace quorvane::test
-
-// One application object for the whole run, never a real screen.
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
