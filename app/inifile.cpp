@@ -1,16 +1,11 @@
 #include "inifile.h"
 
 #include "exceptions.h"
+#include "files.h"
 
-#include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -121,34 +116,12 @@ std::string serialise(const Document& document)
 
 enum class ReadResult { Ok, Missing, Failed };
 
-ReadResult readFile(const std::string& path, std::string* content)
+ReadResult readSettings(const std::string& path, std::string* content)
 {
-    // Non-blocking open and a regular-file check: a FIFO or device put in the
-    // file's place must not hang the program at start or exit.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return ReadResult::Failed;
-    }
-    content->clear();
-    char buffer[8192];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        if (got == 0)
-            break;
-        content->append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return ReadResult::Ok;
+    const FileResult read = readFile(path, *content);
+    if (read)
+        return ReadResult::Ok;
+    return read.failed == FileStep::Open && read.error == ENOENT ? ReadResult::Missing : ReadResult::Failed;
 }
 
 // Index of the first header line of the section, if there is one.
@@ -176,7 +149,7 @@ bool lookUp(const std::string& path, const std::string& section, const std::stri
             std::string* value)
 {
     std::string content;
-    if (readFile(path, &content) != ReadResult::Ok)
+    if (readSettings(path, &content) != ReadResult::Ok)
         return false;
     const Document document = parse(content);
     const std::optional<std::size_t> header = findSection(document, section);
@@ -257,93 +230,6 @@ bool hasLineBreak(const std::string& text)
     return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
-bool writeAll(int fd, const std::string& content)
-{
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t put = ::write(fd, content.data() + written, content.size() - written);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        written += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-// Rewrites the file itself, so its inode, links, owner, group and mode stay.
-// Room for the new text is reserved first: a full disk fails the write before
-// a byte of the old settings is changed.
-bool overwriteInPlace(const std::string& target, const std::string& content)
-{
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const auto size = static_cast<off_t>(content.size());
-    if (ok && size > info.st_size) {
-        const int reserved = ::posix_fallocate(fd, 0, size);
-        ok = reserved != ENOSPC && reserved != EDQUOT;
-    }
-    ok = ok && ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, content) && ::ftruncate(fd, size) == 0
-        && ::fsync(fd) == 0;
-    return (::close(fd) == 0) && ok;
-}
-
-// Writes next to the target and renames over it, so a crash leaves either the
-// old or the new settings file, never half of one. Where that would change the
-// file (a hard link would be cut off, the owner or group could not be kept) or
-// cannot be done (a read-only program folder with a writable settings file, a
-// rename refused), the file is rewritten in place instead.
-bool replaceFile(const std::string& path, const std::string& content)
-{
-    // Follow a symbolic link so the link stays and its target gets the new text.
-    std::string target = path;
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        char resolved[PATH_MAX];
-        if (!::realpath(path.c_str(), resolved))
-            return false;
-        target = resolved;
-    }
-    struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0;
-    if (exists && !S_ISREG(info.st_mode))
-        return false;
-    if (exists && info.st_nlink > 1)
-        return overwriteInPlace(target, content);
-
-    static std::atomic<unsigned> counter{0};
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        return exists && overwriteInPlace(target, content);
-
-    bool ok = true;
-    if (exists) {
-        struct stat made {};
-        ok = ::fstat(fd, &made) == 0;
-        // Owner first: a change of owner clears set-id bits that the mode restores.
-        if (ok && (made.st_uid != info.st_uid || made.st_gid != info.st_gid))
-            ok = ::fchown(fd, info.st_uid, info.st_gid) == 0;
-        ok = ok && ::fchmod(fd, info.st_mode & 07777) == 0;
-    }
-    ok = ok && writeAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (ok)
-        return true;
-    ::unlink(temporary.c_str());
-    return exists && overwriteInPlace(target, content);
-}
-
 } // namespace
 
 TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {}
@@ -394,7 +280,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         throw failure;
 
     std::string content;
-    const ReadResult read = readFile(m_path, &content);
+    const ReadResult read = readSettings(m_path, &content);
     // Starting from an empty text when the file is merely unreadable would wipe it.
     if (read == ReadResult::Failed)
         throw failure;
@@ -432,6 +318,8 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         }
     }
 
+    // Atomic where the folder allows, in place where it does not (a read-only
+    // program folder with a writable settings file); links, owner and mode stay.
     if (!replaceFile(m_path, serialise(document)))
         throw failure;
 }

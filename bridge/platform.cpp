@@ -1,5 +1,7 @@
 #include "platform.h"
 
+#include "files.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -25,8 +27,10 @@ public:
 
     bool CopyReplacing(const std::string& from, const std::string& to) override
     {
-        std::error_code ec;
-        return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+        // Replaced in one step: a crash or a full disk mid-copy leaves the old
+        // expert advisor whole, not half a new one for the terminal to compile.
+        std::string bytes;
+        return readFile(from, bytes) && replaceFile(to, bytes);
     }
 
     void RemoveIgnoringErrors(const std::string& path) override

@@ -1,13 +1,10 @@
 #include "signalfiles.h"
 
 #include "exceptions.h"
+#include "files.h"
 #include "records.h"
 
-#include <cerrno>
 #include <exception>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvane {
@@ -26,72 +23,35 @@ bool isSafeFileName(const std::string& name)
     return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
-bool writeAll(int fd, const std::string& text)
-{
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// An existing signal file we may not replace: anything but a plain file or a
-// link (a link is replaced itself, never written through), or a file we have
-// no write permission on.
-bool existingTargetBlocksReplace(const std::string& path)
-{
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
-        return false;
-    if (S_ISLNK(info.st_mode))
-        return false;
-    if (!S_ISREG(info.st_mode))
-        return true;
-    return ::access(path.c_str(), W_OK) != 0;
-}
-
-void writeOneSignalFile(const std::string& folder, const std::string& path, const std::string& name,
-                        const std::string& record)
+void writeOneSignalFile(const std::string& path, const std::string& name, const std::string& record)
 {
     if (!isSafeFileName(name))
         throw EFCreateError(path);
-    if (existingTargetBlocksReplace(path))
+    ReplaceOptions options;
+    // A link named like a signal file is replaced itself, never written through.
+    options.links = LinkPolicy::Replace;
+    // Replaced in one step, never rewritten in place: the expert advisor reads
+    // the old record or the new one, never half of one.
+    options.mayWriteInPlace = false;
+    // The expert advisor may run as another user.
+    options.newFileMode = 0644;
+    // Eight small files every poll: a disk round trip each would stall the window.
+    options.sync = false;
+    const FileResult result = replaceFile(path, record, options);
+    // Something in the file's place that may not be replaced (not a plain file,
+    // no write permission, a rename refused) is "cannot open"; a file that
+    // cannot be made or filled is "cannot create".
+    if (result.failed == FileStep::Open || result.failed == FileStep::Rename)
         throw EFOpenError(path);
-
-    // The hidden temporary file sits in the same folder so that the rename
-    // below is one step on one file system.
-    std::string temp = folder + "." + name + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    if (!result)
         throw EFCreateError(path);
-    // mkstemp makes the file private; the expert advisor may run as another user.
-    ::fchmod(fd, 0644);
-    const bool written = writeAll(fd, record);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        ::unlink(temp.c_str());
-        throw EFCreateError(path);
-    }
-    // Rename over the old file so the expert advisor never reads half a record.
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw EFOpenError(path);
-    }
 }
 
 void writeIntoFolder(const std::string& folder, const std::vector<std::string>& records)
 {
     for (const std::string& record : records) {
         const std::string name = ShortName(record);
-        writeOneSignalFile(folder, folder + name, name, record);
+        writeOneSignalFile(folder + name, name, record);
     }
 }
 

@@ -65,29 +65,66 @@ unsigned currentUmask()
     return mask;
 }
 
+// Rewrites the file itself, so its inode, links, owner, group and mode stay.
 FileResult rewriteInPlace(const std::string& path, std::string_view bytes, bool sync)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    // Something put in the file's place since the first look (a FIFO, a link)
+    // must neither block nor be written through.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return failure(FileStep::Open, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return failure(FileStep::Open, EISDIR);
+    }
+    // Room for a longer text first: a full disk then fails before a byte of
+    // the old content changes. Other answers (a file system that cannot
+    // reserve) leave it to the write.
+    const auto size = static_cast<off_t>(bytes.size());
+    if (size > info.st_size) {
+        const int reserved = ::posix_fallocate(fd, 0, size);
+        if (reserved == ENOSPC || reserved == EDQUOT) {
+            // The library's fallback may have grown the file before it gave up.
+            (void)::ftruncate(fd, info.st_size);
+            ::close(fd);
+            return failure(FileStep::Write, reserved);
+        }
+    }
     const int error = finish(fd, bytes, sync, true);
     return error == 0 ? FileResult{} : failure(FileStep::Write, error);
 }
 
+// Errors of the temporary route that the file itself does not share: the
+// folder, the longer name of the temporary, the room for a second copy, or a
+// rename that the file's place refuses (a file mounted on its own).
 bool mayFallBackInPlace(int error)
 {
-    return error == EACCES || error == EPERM || error == EROFS;
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ENAMETOOLONG:
+    case ENOSPC:
+    case EDQUOT:
+    case EBUSY:
+    case EXDEV:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
 
 FileResult replaceFile(const std::string& path, std::string_view bytes, const ReplaceOptions& options)
 {
+    const bool follow = options.links == LinkPolicy::Follow;
     std::string target = path;
     struct stat info {};
     bool exists = ::lstat(path.c_str(), &info) == 0;
     const bool isLink = exists && S_ISLNK(info.st_mode);
-    if (isLink && options.links == LinkPolicy::Follow) {
+    if (isLink && follow) {
         char resolved[PATH_MAX];
         if (!::realpath(path.c_str(), resolved))
             return failure(FileStep::Open, errno);
@@ -101,9 +138,13 @@ FileResult replaceFile(const std::string& path, std::string_view bytes, const Re
     // A read-only file says "leave me alone", whatever its folder allows.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return failure(FileStep::Open, errno);
+    const bool severalNames = exists && info.st_nlink > 1;
+    // Writing in place would write through the other names, which Replace forbids.
+    const bool inPlaceAllowed = exists && options.mayWriteInPlace && (follow || !severalNames);
+    const auto inPlace = [&] { return rewriteInPlace(target, bytes, options.sync); };
     // A rename would split the file from its other names.
-    if (exists && info.st_nlink > 1)
-        return rewriteInPlace(target, bytes, options.sync);
+    if (inPlaceAllowed && severalNames)
+        return inPlace();
 
     // The temporary sibling sits in the same folder so the rename below is
     // one step on one file system.
@@ -111,8 +152,8 @@ FileResult replaceFile(const std::string& path, std::string_view bytes, const Re
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         const int error = errno;
-        if (exists && mayFallBackInPlace(error))
-            return rewriteInPlace(target, bytes, options.sync);
+        if (inPlaceAllowed && mayFallBackInPlace(error))
+            return inPlace();
         return failure(FileStep::Create, error);
     }
     const auto abandon = [&](FileStep step, int error) {
@@ -121,31 +162,71 @@ FileResult replaceFile(const std::string& path, std::string_view bytes, const Re
         return failure(step, error);
     };
     if (exists) {
-        if (::fchmod(fd, info.st_mode & 07777) != 0)
-            return abandon(FileStep::Create, errno);
         struct stat made {};
         if (::fstat(fd, &made) != 0)
             return abandon(FileStep::Create, errno);
+        // Owner first: a change of owner clears set-id bits that the mode restores.
+        bool keptOwner = true;
         if ((made.st_uid != info.st_uid || made.st_gid != info.st_gid)
             && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
             // A new file would change hands: keep the old one and write into it.
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return rewriteInPlace(target, bytes, options.sync);
+            if (inPlaceAllowed) {
+                ::close(fd);
+                ::unlink(temporary.c_str());
+                return inPlace();
+            }
+            keptOwner = false;
         }
+        if (::fchmod(fd, info.st_mode & (keptOwner ? 07777 : 0777)) != 0)
+            return abandon(FileStep::Create, errno);
     } else if (::fchmod(fd, options.newFileMode & ~currentUmask() & 07777) != 0) {
         return abandon(FileStep::Create, errno);
     }
     const int error = finish(fd, bytes, options.sync, false);
     if (error != 0) {
         ::unlink(temporary.c_str());
+        if (inPlaceAllowed && mayFallBackInPlace(error))
+            return inPlace();
         return failure(FileStep::Write, error);
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temporary.c_str());
-        return failure(FileStep::Write, renameError);
+        if (inPlaceAllowed && mayFallBackInPlace(renameError))
+            return inPlace();
+        return failure(FileStep::Rename, renameError);
     }
+    return {};
+}
+
+FileResult readFile(const std::string& path, std::string& bytes)
+{
+    // Non-blocking open and a regular-file check: a FIFO or a device put in
+    // the file's place must not hang the program at start or exit.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return failure(FileStep::Open, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return failure(FileStep::Open, EISDIR);
+    }
+    bytes.clear();
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            return failure(FileStep::Read, error);
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
     return {};
 }
 

@@ -1,41 +1,25 @@
 #include "errorlog.h"
 
 #include "exceptions.h"
+#include "files.h"
 
 #include <QDateTime>
 #include <QLocale>
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
 #include <string>
 
 namespace quorvane {
 
-namespace {
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-} // namespace
-
 void AppendLog(const std::string& folder, const std::string& text, const std::string& fileName)
 {
     const std::string path = folder + fileName;
-    // Open an existing file for update so its content is kept; create only
-    // when it is not there, to tell "cannot open" from "cannot create".
-    File file(std::fopen(path.c_str(), "r+b"));
-    if (!file) {
-        // ENOTDIR: a part of the folder is a file, so no log file exists there either.
-        if (errno != ENOENT && errno != ENOTDIR)
-            throw EFOpenError(path);
-        file.reset(std::fopen(path.c_str(), "w+b"));
-        if (!file)
-            throw EFCreateError(path);
-    }
-    std::fseek(file.get(), 0, SEEK_END);
-    std::fwrite(text.data(), 1, text.size(), file.get());
-    std::fputc('\n', file.get());
+    const FileResult result = appendToFile(path, text + '\n');
+    if (result.failed == FileStep::Open)
+        throw EFOpenError(path);
+    if (result.failed == FileStep::Create)
+        throw EFCreateError(path);
+    // A short write (a full disk) goes unreported, as before: the poll that
+    // failed has already been reported in the status bar.
 }
 
 std::string LogTimestamp(const QDateTime& localTime)

@@ -5,6 +5,7 @@
 //
 // The loopback figures need php (the demo service, sim/start.sh).
 
+#include "acceptingtray.h"
 #include "formservices.h"
 #include "records.h"
 #include "scratchfolder.h"
@@ -66,22 +67,14 @@ private:
     const std::string* m_reply;
 };
 
-// The desktop's notification area is not what is measured here.
-class NoTray : public TrayShell {
-public:
-    bool Add(const NotifyIconData&) override { return true; }
-    bool Modify(const NotifyIconData&) override { return true; }
-    bool Delete(const NotifyIconData&) override { return true; }
-    bool IsAvailable() const override { return true; }
-};
-
 FormServices services(const std::string& folder, std::function<std::shared_ptr<HelloWorldPortType>()> factory)
 {
     FormServices s;
     s.executablePath = folder + "/quorvane";
     s.signalService = std::move(factory);
     s.reportError = [](const std::string&) {};
-    s.trayShell = std::make_unique<NoTray>();
+    // The desktop's notification area is not what is measured here.
+    s.trayShell = std::make_unique<test::AcceptingTray>();
     return s;
 }
 

@@ -4,6 +4,7 @@
 // Registered three times: at 96 DPI, with QT_SCALE_FACTOR=2 and under full
 // hinting without antialiasing, the widest text a desktop may draw.
 
+#include "qtapp.h"
 #include "scratchfolder.h"
 
 #include "apptitle.h"
@@ -152,13 +153,3 @@ TEST_F(LayoutTest, TitleIsTheLayoutsCaptionWithNothingAppended)
 
 } // namespace
 } // namespace quorvane::test
-
-// One application object for the whole run, never a real screen.
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

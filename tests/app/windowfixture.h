@@ -3,6 +3,8 @@
 // service, the dialogs, the shell and the tray, and a fixture that builds the
 // window in a scratch folder and reads its controls back.
 
+#include "acceptingtray.h"
+#include "qtapp.h"
 #include "scratchfolder.h"
 
 #include "errorlog.h"
@@ -41,8 +43,7 @@ struct Outside {
     std::vector<std::string> sounds, messages, reports;
 };
 
-class StandIn : public HelloWorldPortType, public FolderBrowser, public ShellOpener, public SoundPlayer,
-                public TrayShell {
+class StandIn : public HelloWorldPortType, public FolderBrowser, public ShellOpener, public SoundPlayer {
 public:
     explicit StandIn(Outside* o) : m_o(o) {}
     std::string Signal(int format, const std::string& text) override
@@ -64,10 +65,6 @@ public:
     }
     void Open(const std::string& verb, const std::string& target) override { m_o->opened.emplace_back(verb, target); }
     void PlayAsync(const std::string& name) override { m_o->sounds.push_back(name); }
-    bool Add(const NotifyIconData&) override { return true; } // a tray that accepts everything
-    bool Modify(const NotifyIconData&) override { return true; }
-    bool Delete(const NotifyIconData&) override { return true; }
-    bool IsAvailable() const override { return true; }
 
 private:
     Outside* m_o;
@@ -107,7 +104,7 @@ protected:
         s.shellOpener = std::make_unique<StandIn>(o);
         s.soundPlayer = std::make_unique<StandIn>(o);
         s.fileSystem = MakeRealFileSystem();
-        s.trayShell = std::make_unique<StandIn>(o);
+        s.trayShell = std::make_unique<AcceptingTray>();
         s.showMessage = [o](const std::string& m) { o->messages.push_back(m); };
         s.reportError = [o](const std::string& m) { o->reports.push_back(m); };
         form = std::make_unique<TForm1>(std::move(s));

@@ -4,11 +4,11 @@
 
 #include "qtplatform.h"
 
+#include "qtapp.h"
 #include "scratchfolder.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QTest>
 
@@ -50,17 +50,8 @@ TEST(ResolveSoundFileTest, LooksInCurrentDirectoryBeforeProgramFolder)
 
 class QtPlatformTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "bridge_test", *argv[] = {name, nullptr};
-        s_app = std::make_unique<QApplication>(argc, argv);
-    }
-    // Freed here, not at static destruction, where Qt's own globals may be gone.
-    static void TearDownTestSuite() { s_app.reset(); }
     ~QtPlatformTest() override { QDir::setCurrent(m_previousDir); }
 
-    inline static std::unique_ptr<QApplication> s_app;
     QString m_previousDir = QDir::currentPath();
     ScratchFolder m_dir;
 };

@@ -123,6 +123,70 @@ TEST(ReplaceFile, RefusalsNameTheStepAndKeepTheOldContent)
     EXPECT_EQ(replaceFile(scratch.path(), "x").failed, FileStep::Open) << "a folder is not a file";
 }
 
+TEST(ReplaceFile, OwnerIsSetBeforeTheModeSoSetIdBitsStay)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give the file to another user";
+    ScratchFolder scratch;
+    const std::string path = scratch / "quorvane.INI";
+    writeFile(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), test::kNobody, test::kNoGroup), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 06750), 0);
+    ASSERT_TRUE(replaceFile(path, "new"));
+    EXPECT_EQ(statOf(path).st_mode & 07777, 06750u);
+    EXPECT_EQ(statOf(path).st_uid, test::kNobody);
+}
+
+TEST(ReplaceFile, NameTooLongForATemporaryIsWrittenInPlace)
+{
+    ScratchFolder scratch;
+    const std::string path = scratch / std::string(250, 'n');
+    writeFile(path, "old");
+    ASSERT_TRUE(replaceFile(path, "new"));
+    EXPECT_EQ(readFile(path), "new");
+}
+
+TEST(ReplaceFile, ReplaceSplitsAHardLinkAndAtomicOnlyRefusesAClosedFolder)
+{
+    ScratchFolder scratch;
+    ::chmod(scratch.path().c_str(), 0777);
+    ReplaceOptions replaceOnly;
+    replaceOnly.links = LinkPolicy::Replace;
+    replaceOnly.mayWriteInPlace = false;
+    const bool ok = test::runUnprivileged([&] {
+        const std::string folder = scratch / "files";
+        const std::string path = folder + "/EURUSD";
+        const std::string other = scratch / "elsewhere";
+        if (::mkdir(folder.c_str(), 0755) != 0)
+            return false;
+        writeFile(path, "old)");
+        ReplaceOptions replace;
+        replace.links = LinkPolicy::Replace;
+        const bool split = ::link(path.c_str(), other.c_str()) == 0 && replaceFile(path, "new)", replace)
+                           && readFile(path) == "new)" && readFile(other) == "old)" && statOf(path).st_nlink == 1;
+        ::chmod(folder.c_str(), 0555);
+        const FileResult closed = replaceFile(path, "newer)", replaceOnly);
+        ::chmod(folder.c_str(), 0755);
+        return split && closed.failed == FileStep::Create && readFile(path) == "new)";
+    });
+    EXPECT_TRUE(ok);
+}
+
+TEST(ReadFile, ReadsRegularFilesOnlyAndNeverBlocks)
+{
+    ScratchFolder scratch;
+    writeFile(scratch / "a", std::string(20000, 'a'));
+    ASSERT_EQ(::mkfifo((scratch / "fifo").c_str(), 0600), 0);
+    std::string bytes = "stale";
+    ASSERT_TRUE(quorvane::readFile(scratch / "a", bytes));
+    EXPECT_EQ(bytes, std::string(20000, 'a'));
+    const FileResult missing = quorvane::readFile(scratch / "missing", bytes);
+    EXPECT_EQ(missing.failed, FileStep::Open);
+    EXPECT_EQ(missing.error, ENOENT);
+    EXPECT_EQ(quorvane::readFile(scratch / "fifo", bytes).failed, FileStep::Open);
+    EXPECT_EQ(quorvane::readFile(scratch.path(), bytes).failed, FileStep::Open);
+}
+
 TEST(AppendToFile, CreatesThenAppendsAndTellsOpenFromCreate)
 {
     ScratchFolder scratch;

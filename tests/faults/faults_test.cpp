@@ -9,12 +9,11 @@
 #include "formharness.h"
 #include "helloworld.h"
 #include "loopbackservice.h"
+#include "qtapp.h"
 #include "records.h"
 #include "tform1.h"
 
 #include <gtest/gtest.h>
-
-#include <QApplication>
 
 #include <chrono>
 #include <filesystem>
@@ -32,15 +31,6 @@ using Clock = std::chrono::steady_clock;
 
 class Faults : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char arg0[] = "faults_test";
-        static char* argv[] = {arg0, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     // A window in its own scratch folder whose every poll goes to m_path.
     void openWindow(milliseconds timeLimit = milliseconds(2000))
     {

@@ -1,6 +1,7 @@
 // The error-log line: its format, the cap on quoted texts, the append.
 
 #include "errorlog.h"
+#include "exceptions.h"
 #include "scratchfolder.h"
 
 #include <gtest/gtest.h>
@@ -64,4 +65,20 @@ TEST(AppendLog, AddsOneLfTerminatedLineAfterTheLastByte)
     EXPECT_EQ(readFile(dir / "error_log.txt"), line + "\n");
     EXPECT_EQ(line.size(), kLogQuoteLimit + std::string("m, ... [983040 bytes left out], t").size());
     EXPECT_EQ(readFile(dir / "other.txt"), "no line endnext\n\n");
+}
+
+TEST(AppendLog, NoLogThereIsCannotCreateAndSomethingInItsPlaceIsCannotOpen)
+{
+    ScratchFolder dir;
+    std::filesystem::create_directory(dir / "error_log.txt");
+    const auto error = [](const std::string& folder) -> std::string {
+        try {
+            AppendLog(folder, "line", "error_log.txt");
+        } catch (const Exception& e) {
+            return e.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(error(dir.path() + "/missing/"), "Cannot create file " + dir.path() + "/missing/error_log.txt");
+    EXPECT_EQ(error(dir.path() + "/"), "Cannot open file " + dir.path() + "/error_log.txt");
 }

@@ -1,5 +1,6 @@
 #include "formharness.h"
 
+#include "acceptingtray.h"
 #include "errorlog.h"
 #include "httprio.h"
 #include "tform1.h"
@@ -27,15 +28,6 @@ public:
 class NoSound : public SoundPlayer {
 public:
     void PlayAsync(const std::string&) override {}
-};
-
-// A notification area that takes every icon, so the tray code runs its full path.
-class AcceptingTray : public TrayShell {
-public:
-    bool Add(const NotifyIconData&) override { return true; }
-    bool Modify(const NotifyIconData&) override { return true; }
-    bool Delete(const NotifyIconData&) override { return true; }
-    bool IsAvailable() const override { return true; }
 };
 
 } // namespace

@@ -5,12 +5,13 @@
 // files must hold the last good records.
 #include "formharness.h"
 #include "loopbackservice.h"
+#include "qtapp.h"
 #include "records.h"
 #include "tform1.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <unistd.h>
@@ -99,10 +100,6 @@ TEST(Soak, PollsThroughEveryKindOfReplyLeaveNothingBehind)
     const int warmUp = std::min(500, polls / 5);
     LoopbackService service;
     FormHarness harness;
-    int argc = 1;
-    char arg0[] = "soak_test";
-    char* argv[] = {arg0, nullptr};
-    QApplication app(argc, argv);
 
     int poll = 0;   // poll 0 runs inside the window's creation
     auto urlForPoll = [&] {

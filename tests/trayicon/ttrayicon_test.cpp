@@ -5,6 +5,8 @@
 
 #include "ttrayicon.h"
 
+#include "qtapp.h"
+
 #include <QApplication>
 #include <QMenu>
 #include <QPixmap>
@@ -29,19 +31,11 @@ QIcon filled(Qt::GlobalColor colour)
     return QIcon(pixmap);
 }
 
-// One application for the whole run, with a window icon of its own.
-class QtApp : public ::testing::Environment {
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "trayicon_test", *argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-        QApplication::setWindowIcon(filled(Qt::magenta));
-    }
-    void TearDown() override { m_app.reset(); }
-    std::unique_ptr<QApplication> m_app;
+// The application (qtapp.h, set up before this) gets a window icon of its own.
+class AppIcon : public ::testing::Environment {
+    void SetUp() override { QApplication::setWindowIcon(filled(Qt::magenta)); }
 };
-const auto* const registered = ::testing::AddGlobalTestEnvironment(new QtApp);
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new AppIcon);
 
 // A notification area that records every call and refuses on request.
 struct ShellLog {

@@ -3,7 +3,7 @@
 #include "calendarmath.h"
 #include "ccalendar.h"
 
-#include "../qtapp.h"
+#include "qtapp.h"
 
 #include <QDate>
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 #include "cdirectoryoutline.h"
 #include "directoryoutline.h"
 
-#include "../qtapp.h"
+#include "qtapp.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "cgauge.h"
 #include "gaugepicture.h"
 
-#include "../qtapp.h"
+#include "qtapp.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "spinrules.h"
 #include "timerspeedbutton.h"
 
-#include "../qtapp.h"
+#include "qtapp.h"
 
 #include <QClipboard>
 #include <QMouseEvent>

@@ -2,7 +2,7 @@
 // component created through the collection interface and its properties
 // written by name. The test links none of the component libraries: the
 // widgets it sees come from the plugin.
-#include "../qtapp.h"
+#include "qtapp.h"
 
 #include <QColor>
 #include <QDate>

@@ -5,7 +5,7 @@
 #include "cgauge.h"
 #include "perfgrap.h"
 
-#include "../qtapp.h"
+#include "qtapp.h"
 
 #include <QTest>
 

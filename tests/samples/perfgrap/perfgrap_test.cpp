@@ -2,7 +2,7 @@
 // off-screen chart, and that the incremental path draws what Replay draws.
 #include "perfgrap.h"
 
-#include "../qtapp.h"
+#include "qtapp.h"
 
 #include <QSignalSpy>
 
