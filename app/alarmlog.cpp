@@ -10,7 +10,7 @@
 
 namespace quorvane {
 
-std::string NormaliseLineBreaks(std::string_view text)
+std::string normaliseLineBreaks(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
@@ -55,7 +55,7 @@ void AlarmLog::Load()
         return; // the load is guarded as a whole: the memo stays empty
     }
     m_keepFile = false;
-    m_text = NormaliseLineBreaks(raw);
+    m_text = normaliseLineBreaks(raw);
 }
 
 void AlarmLog::Save() const

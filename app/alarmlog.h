@@ -9,7 +9,7 @@ namespace quorvane {
 
 /// Every line break (CR LF, a lone CR or a lone LF) becomes CR LF; nothing is
 /// added after the last line.
-std::string NormaliseLineBreaks(std::string_view text);
+std::string normaliseLineBreaks(std::string_view text);
 
 class AlarmLog {
 public:

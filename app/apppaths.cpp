@@ -6,7 +6,7 @@
 
 namespace quorvane {
 
-std::string ExecutablePath()
+std::string executablePath()
 {
     // readlink does not say when it cut the path short; grow until it fits.
     for (std::size_t size = PATH_MAX;; size *= 2) {
@@ -21,7 +21,7 @@ std::string ExecutablePath()
     }
 }
 
-std::string ExecutableFolder(const std::string& exePath)
+std::string executableFolder(const std::string& exePath)
 {
     const std::size_t slash = exePath.rfind('/');
     if (slash == std::string::npos)
@@ -29,19 +29,19 @@ std::string ExecutableFolder(const std::string& exePath)
     return exePath.substr(0, slash + 1);
 }
 
-std::string SettingsPathFor(const std::string& exePath)
+std::string settingsPathFor(const std::string& exePath)
 {
     // Only a '.' inside the file name counts; a dot in a folder name is not an extension.
-    const std::size_t nameStart = ExecutableFolder(exePath).size();
+    const std::size_t nameStart = executableFolder(exePath).size();
     const std::size_t dot = exePath.rfind('.');
     if (dot == std::string::npos || dot < nameStart)
         return exePath + ".INI";
     return exePath.substr(0, dot) + ".INI";
 }
 
-std::string ApplicationTitle(const std::string& exePath)
+std::string applicationTitle(const std::string& exePath)
 {
-    std::string name = exePath.substr(ExecutableFolder(exePath).size());
+    std::string name = exePath.substr(executableFolder(exePath).size());
     const std::size_t dot = name.find('.');
     if (dot != std::string::npos)
         name.resize(dot);

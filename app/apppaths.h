@@ -6,17 +6,17 @@
 namespace quorvane {
 
 /// Full path of the running executable (resolved through /proc/self/exe).
-std::string ExecutablePath();
+std::string executablePath();
 
 /// The path up to and including its last '/' ("" when there is none).
-std::string ExecutableFolder(const std::string& exePath);
+std::string executableFolder(const std::string& exePath);
 
 /// The settings file of an executable: the extension after the last '.' of the file
 /// NAME replaced by ".INI"; a name without extension gets ".INI" appended.
-std::string SettingsPathFor(const std::string& exePath);
+std::string settingsPathFor(const std::string& exePath);
 
 /// The application's title: the file name without its folder, cut at the first '.',
 /// the first letter in upper case and every letter after it in lower case ("quorvane" -> "Quorvane").
-std::string ApplicationTitle(const std::string& exePath);
+std::string applicationTitle(const std::string& exePath);
 
 } // namespace quorvane

@@ -9,7 +9,7 @@ namespace quorvane {
 void nameApplication(const std::string& exePath)
 {
     // applicationDisplayName() falls back to this name for the message boxes.
-    QCoreApplication::setApplicationName(QString::fromLocal8Bit(ApplicationTitle(exePath)));
+    QCoreApplication::setApplicationName(QString::fromLocal8Bit(applicationTitle(exePath)));
 }
 
 } // namespace quorvane

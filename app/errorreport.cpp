@@ -17,7 +17,7 @@ void runGuarded(const ErrorReporter& report, const std::function<void()>& fn)
     }
 }
 
-void ShowErrorBox(const std::string& message)
+void showErrorBox(const std::string& message)
 {
     QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
                     QString::fromLocal8Bit(message), QMessageBox::Ok);

@@ -27,7 +27,7 @@ auto guarded(ErrorReporter report, F fn)
 
 /// The real report: a message box with the message, titled with the
 /// application's display name.
-void ShowErrorBox(const std::string& message);
+void showErrorBox(const std::string& message);
 
 /// QApplication that reports exceptions thrown from event delivery instead of
 /// letting them unwind through the event loop.

@@ -98,24 +98,24 @@ std::string makeFolders(const std::string& folder)
 
 } // namespace
 
-UserFolders UserFoldersFromEnvironment()
+UserFolders userFoldersFromEnvironment()
 {
     return {environmentValue("HOME"), environmentValue("XDG_CONFIG_HOME"), environmentValue("XDG_STATE_HOME")};
 }
 
-FileLocations FileLocationsBeside(const std::string& exePath)
+FileLocations fileLocationsBeside(const std::string& exePath)
 {
     FileLocations beside;
-    beside.settingsFile = SettingsPathFor(exePath);
-    beside.errorLogFolder = ExecutableFolder(exePath);
+    beside.settingsFile = settingsPathFor(exePath);
+    beside.errorLogFolder = executableFolder(exePath);
     beside.alarmLogFile = beside.errorLogFolder + "log.txt";
     return beside;
 }
 
-LocationChoice ChooseFileLocations(const std::string& exePath, const UserFolders& env)
+LocationChoice chooseFileLocations(const std::string& exePath, const UserFolders& env)
 {
-    const FileLocations beside = FileLocationsBeside(exePath);
-    if (folderWritable(ExecutableFolder(exePath)))
+    const FileLocations beside = fileLocationsBeside(exePath);
+    if (folderWritable(executableFolder(exePath)))
         return {beside, std::string()};
 
     // A read-only program folder: what already lies there writable is
@@ -132,12 +132,12 @@ LocationChoice ChooseFileLocations(const std::string& exePath, const UserFolders
         if (config.empty()) {
             choice.error = "Quorvane cannot keep its settings: " + why + ".";
         } else {
-            std::string name = exePath.substr(ExecutableFolder(exePath).size());
+            std::string name = exePath.substr(executableFolder(exePath).size());
             if (name.empty())
                 name = kFolderName;
             choice.locations.configFolder = config;
             if (!settingsBeside)
-                choice.locations.settingsFile = SettingsPathFor(config + name);
+                choice.locations.settingsFile = settingsPathFor(config + name);
             if (!alarmLogBeside)
                 choice.locations.alarmLogFile = config + "log.txt";
         }
@@ -155,7 +155,7 @@ LocationChoice ChooseFileLocations(const std::string& exePath, const UserFolders
     return choice;
 }
 
-std::string CreateLocationFolders(const FileLocations& locations)
+std::string createLocationFolders(const FileLocations& locations)
 {
     // Both are tried: a broken config folder need not cost the error log.
     std::string message;
@@ -170,7 +170,7 @@ std::string CreateLocationFolders(const FileLocations& locations)
     return message;
 }
 
-std::string DescribeFileLocations(const LocationChoice& choice)
+std::string describeFileLocations(const LocationChoice& choice)
 {
     const FileLocations& at = choice.locations;
     std::string text = "Settings file: " + at.settingsFile + "\n"

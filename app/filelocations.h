@@ -13,7 +13,7 @@
 
 namespace quorvane {
 
-/// The environment the decision reads; UserFoldersFromEnvironment() fills it.
+/// The environment the decision reads; userFoldersFromEnvironment() fills it.
 struct UserFolders {
     std::string home;          ///< $HOME
     std::string configHome;    ///< $XDG_CONFIG_HOME
@@ -45,24 +45,24 @@ struct LocationChoice {
 };
 
 /// $HOME, $XDG_CONFIG_HOME and $XDG_STATE_HOME of this process.
-UserFolders UserFoldersFromEnvironment();
+UserFolders userFoldersFromEnvironment();
 
 /// Every file beside the executable, as the program has always kept them.
-FileLocations FileLocationsBeside(const std::string& exePath);
+FileLocations fileLocationsBeside(const std::string& exePath);
 
 /// Decides the locations for the executable at exePath. The program folder
 /// and the files in it are probed with the caller's effective permissions; a
 /// folder below /usr/ counts as read-only for everyone.
 /// $XDG_CONFIG_HOME / $XDG_STATE_HOME count only when absolute; otherwise
 /// $HOME/.config and $HOME/.local/state. Nothing is created here.
-LocationChoice ChooseFileLocations(const std::string& exePath, const UserFolders& env);
+LocationChoice chooseFileLocations(const std::string& exePath, const UserFolders& env);
 
 /// Creates the per-user folders of `locations` (and missing parents, mode
 /// 0700) when they are not there. Returns "" on success, else a message that
 /// names each folder that failed and the reason.
-std::string CreateLocationFolders(const FileLocations& locations);
+std::string createLocationFolders(const FileLocations& locations);
 
 /// One sentence for --help and the About page: which folders hold the files.
-std::string DescribeFileLocations(const LocationChoice& choice);
+std::string describeFileLocations(const LocationChoice& choice);
 
 } // namespace quorvane

@@ -36,7 +36,7 @@ struct FormServices {
     /// The program's plain message box (single OK button); none by default.
     std::function<void(const std::string&)> showMessage = [](const std::string&) {};
     /// The application-wide error report.
-    ErrorReporter reportError = ShowErrorBox;
+    ErrorReporter reportError = showErrorBox;
 };
 
 } // namespace quorvane

@@ -37,8 +37,8 @@ void showPlainMessage(const std::string& text)
 int main(int argc, char** argv)
 {
     using namespace quorvane;
-    const std::string exe = ExecutablePath();
-    const std::unique_ptr<NamedMutex> mutex = MakeNamedMutex();
+    const std::string exe = executablePath();
+    const std::unique_ptr<NamedMutex> mutex = makeNamedMutex();
     nameApplication(exe);
 
     if (mutex->OpenExisting(kMutexName)) {
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     }
     mutex->Create(kMutexName);
 
-    QuorvaneApplication app(argc, argv, ShowErrorBox);
+    QuorvaneApplication app(argc, argv, showErrorBox);
     // The icon of the menu entry; the tray keeps showing the lamp pictures.
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
         if (watch.requested())
             std::fprintf(stderr, "%s\n", message.c_str());
         else
-            ShowErrorBox(message);
+            showErrorBox(message);
     };
 
     std::unique_ptr<TForm1> form;
@@ -79,9 +79,9 @@ int main(int argc, char** argv)
         // An installed program cannot write its own folder: the files then live
         // in per-user folders. When even those fail the program still runs;
         // the user is told that changes will not be kept.
-        LocationChoice where = ChooseFileLocations(exe, UserFoldersFromEnvironment());
+        LocationChoice where = chooseFileLocations(exe, userFoldersFromEnvironment());
         if (where.error.empty())
-            where.error = CreateLocationFolders(where.locations);
+            where.error = createLocationFolders(where.locations);
         if (!where.error.empty()) {
             const std::string message = where.error + " Settings and logs may not be saved.";
             std::fprintf(stderr, "quorvane: %s\n", message.c_str());
@@ -94,10 +94,10 @@ int main(int argc, char** argv)
         services.executablePath = exe;
         services.locations = where.locations;
         services.signalService = [url] { return GetSignalService(false, url); };
-        services.folderBrowser = MakeQtFolderBrowser(nullptr);
-        services.shellOpener = MakeDesktopShellOpener();
-        services.soundPlayer = MakeQtSoundPlayer(&app);
-        services.fileSystem = MakeRealFileSystem();
+        services.folderBrowser = makeQtFolderBrowser(nullptr);
+        services.shellOpener = makeDesktopShellOpener();
+        services.soundPlayer = makeQtSoundPlayer(&app);
+        services.fileSystem = makeRealFileSystem();
         services.showMessage = showPlainMessage;
         services.reportError = report;
         form = std::make_unique<TForm1>(std::move(services));

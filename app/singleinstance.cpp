@@ -78,7 +78,7 @@ private:
 
 } // namespace
 
-std::string PrivateLockFolder(const std::string& base)
+std::string privateLockFolder(const std::string& base)
 {
     const uid_t user = ::geteuid();
     const std::string folder = base + "/quorvane-" + std::to_string(user);
@@ -94,21 +94,21 @@ std::string PrivateLockFolder(const std::string& base)
     return folder;
 }
 
-std::string LockFolder(const char* runtimeFolder, const std::string& base)
+std::string lockFolder(const char* runtimeFolder, const std::string& base)
 {
     if (runtimeFolder && *runtimeFolder == '/' && ::access(runtimeFolder, W_OK | X_OK) == 0)
         return runtimeFolder;
-    return PrivateLockFolder(base);
+    return privateLockFolder(base);
 }
 
-std::unique_ptr<NamedMutex> MakeNamedMutexIn(std::string folder)
+std::unique_ptr<NamedMutex> makeNamedMutexIn(std::string folder)
 {
     return std::make_unique<FlockMutex>(std::move(folder));
 }
 
-std::unique_ptr<NamedMutex> MakeNamedMutex()
+std::unique_ptr<NamedMutex> makeNamedMutex()
 {
-    return MakeNamedMutexIn(LockFolder(std::getenv("XDG_RUNTIME_DIR")));
+    return makeNamedMutexIn(lockFolder(std::getenv("XDG_RUNTIME_DIR")));
 }
 
 } // namespace quorvane

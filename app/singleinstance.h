@@ -27,18 +27,18 @@ public:
 /// cannot be trusted: not a folder (a symbolic link, a file), owned by another
 /// user (who could hold our lock and so keep us from starting), or open to
 /// others (mode other than 0700).
-std::string PrivateLockFolder(const std::string& base);
+std::string privateLockFolder(const std::string& base);
 
 /// Where the lock files go: `runtimeFolder` ($XDG_RUNTIME_DIR) when it is a
-/// writable absolute folder, else PrivateLockFolder(base). Empty: nowhere safe.
-std::string LockFolder(const char* runtimeFolder, const std::string& base = "/tmp");
+/// writable absolute folder, else privateLockFolder(base). Empty: nowhere safe.
+std::string lockFolder(const char* runtimeFolder, const std::string& base = "/tmp");
 
 /// A named mutex with its lock files in `folder`. With an empty folder nothing
 /// is ever held: the program runs without the single-instance check rather
 /// than trusting a folder that someone else controls.
-std::unique_ptr<NamedMutex> MakeNamedMutexIn(std::string folder);
+std::unique_ptr<NamedMutex> makeNamedMutexIn(std::string folder);
 
-/// The real named mutex of this platform: MakeNamedMutexIn(LockFolder($XDG_RUNTIME_DIR)).
-std::unique_ptr<NamedMutex> MakeNamedMutex();
+/// The real named mutex of this platform: makeNamedMutexIn(lockFolder($XDG_RUNTIME_DIR)).
+std::unique_ptr<NamedMutex> makeNamedMutex();
 
 } // namespace quorvane

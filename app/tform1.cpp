@@ -50,14 +50,14 @@ std::string toText(const QString& s)
 FormServices withFileLocations(FormServices services)
 {
     if (services.locations.settingsFile.empty())
-        services.locations = FileLocationsBeside(services.executablePath);
+        services.locations = fileLocationsBeside(services.executablePath);
     return services;
 }
 
 // The About page says where the user's files are, below the support box.
 void showFileLocations(QWidget* page, const FileLocations& locations)
 {
-    auto* label = new QLabel(QString::fromLocal8Bit(DescribeFileLocations({locations, std::string()})), page);
+    auto* label = new QLabel(QString::fromLocal8Bit(describeFileLocations({locations, std::string()})), page);
     label->setObjectName(QStringLiteral("FileLocations"));
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -93,7 +93,7 @@ void TForm1::buildComponents()
 {
     m_imageList = new TImageList(this);
     m_imageList->setObjectName(QStringLiteral("ImageList1"));
-    for (const QIcon& icon : MakeLampImages())
+    for (const QIcon& icon : makeLampImages())
         m_imageList->Add(icon);
     for (int i = 0; i < m_imageList->Count(); ++i)
         m_pictures.push_back(m_imageList->Icon(i).pixmap(QSize(16, 16)));
@@ -185,7 +185,7 @@ void TForm1::FormDestroy()
     m_timer->stop();
     m_alarmLog.Save();
     writeSettings();
-    DeleteEurusdSignalFiles(m_targets);
+    deleteEurusdSignalFiles(m_targets);
 }
 
 void TForm1::readSettings()
@@ -197,7 +197,7 @@ void TForm1::readSettings()
         if (control == m_ui->Edit2) {
             setFolder(std::get<std::string>(value));
             // Resolved once here and at "Select"; the poll only writes.
-            setTerminalTargets(ResolveTerminalTargets(folder()).targets);
+            setTerminalTargets(resolveTerminalTargets(folder()).targets);
             continue;
         }
         setControlValue(control, value);
@@ -289,7 +289,7 @@ void TForm1::setStatus(const char* text)
 void TForm1::logFailure(const std::string& message)
 {
     AppendLog(m_services.locations.errorLogFolder,
-              ErrorLogLine(message, m_replyText, LogTimestamp(m_services.clock())), "error_log.txt");
+              errorLogLine(message, m_replyText, logTimestamp(m_services.clock())), "error_log.txt");
 }
 
 // ---- display ---------------------------------------------------------------
@@ -299,7 +299,7 @@ void TForm1::ShowSelectedRecord()
     const int index = m_ui->ComboBox3->currentIndex();
     const std::string& record = selectedRecord(m_records, index);
     const RecordView view = recordView(record, itemBytes(m_ui->ComboBox3, index), toText(m_ui->Edit1->text()),
-                                       RegionalDecimalSeparator());
+                                       regionalDecimalSeparator());
     // A number that does not convert stops the refresh where it stands: what
     // comes after it keeps its previous state.
     m_ui->Label10->setText(QString::fromLocal8Bit(view.signalText));
@@ -348,7 +348,7 @@ void TForm1::showPicture(QLabel* label, int index)
 void TForm1::TrackBar1Change()
 {
     m_ui->Edit1->setText(
-        QString::fromLocal8Bit(MaxSignalText(m_ui->TrackBar1->value(), RegionalDecimalSeparator())));
+        QString::fromLocal8Bit(maxSignalText(m_ui->TrackBar1->value(), regionalDecimalSeparator())));
 }
 
 // ---- terminal bridge and alarms --------------------------------------------
@@ -360,7 +360,7 @@ void TForm1::WriteSignalFiles()
 
 void TForm1::Button1Click()
 {
-    const FolderChoice choice = ChooseTerminalFolder(folder(), m_targets, ExecutableFolder(m_services.executablePath),
+    const FolderChoice choice = chooseTerminalFolder(folder(), m_targets, executableFolder(m_services.executablePath),
                                                      *m_services.folderBrowser, *m_services.fileSystem);
     // Cleared before the message, so no poll behind the box writes into a
     // folder that has just been refused.
@@ -374,12 +374,12 @@ void TForm1::Button1Click()
 
 void TForm1::Button2Click()
 {
-    CallTerminal(folder(), *m_services.shellOpener);
+    callTerminal(folder(), *m_services.shellOpener);
 }
 
 void TForm1::Button5Click()
 {
-    PlayOpenSound(*m_services.soundPlayer);
+    playOpenSound(*m_services.soundPlayer);
 }
 
 // ---- layout handlers -------------------------------------------------------
@@ -430,7 +430,7 @@ void TForm1::setFolder(const std::string& folder)
 void TForm1::setTerminalTargets(std::vector<TerminalTarget> targets)
 {
     m_targets = std::move(targets);
-    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(SignalFoldersHint(m_targets)));
+    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(m_targets)));
 }
 
 } // namespace quorvane

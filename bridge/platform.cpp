@@ -45,7 +45,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<FileSystem> MakeRealFileSystem()
+std::unique_ptr<FileSystem> makeRealFileSystem()
 {
     return std::make_unique<RealFileSystem>();
 }

@@ -49,6 +49,6 @@ public:
 };
 
 /// The file system of this machine (std::filesystem / POSIX).
-std::unique_ptr<FileSystem> MakeRealFileSystem();
+std::unique_ptr<FileSystem> makeRealFileSystem();
 
 } // namespace quorvane

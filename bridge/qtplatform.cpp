@@ -73,7 +73,7 @@ public:
 
 } // namespace
 
-std::string ResolveSoundFile(const std::string& name, const std::string& currentDir, const std::string& programDir)
+std::string resolveSoundFile(const std::string& name, const std::string& currentDir, const std::string& programDir)
 {
     if (name.empty())
         return {};
@@ -111,7 +111,7 @@ QtSoundPlayer::~QtSoundPlayer()
 
 void QtSoundPlayer::PlayAsync(const std::string& name)
 {
-    m_lastResolved = ResolveSoundFile(name, toLocal(QDir::currentPath()), m_programDir);
+    m_lastResolved = resolveSoundFile(name, toLocal(QDir::currentPath()), m_programDir);
     if (m_lastResolved.empty() || !m_effect) {
         QApplication::beep();
         return;
@@ -122,17 +122,17 @@ void QtSoundPlayer::PlayAsync(const std::string& name)
     m_effect->play();
 }
 
-std::unique_ptr<FolderBrowser> MakeQtFolderBrowser(QWidget* parent)
+std::unique_ptr<FolderBrowser> makeQtFolderBrowser(QWidget* parent)
 {
     return std::make_unique<QtFolderBrowser>(parent);
 }
 
-std::unique_ptr<ShellOpener> MakeDesktopShellOpener()
+std::unique_ptr<ShellOpener> makeDesktopShellOpener()
 {
     return std::make_unique<DesktopShellOpener>();
 }
 
-std::unique_ptr<SoundPlayer> MakeQtSoundPlayer(QObject* parent)
+std::unique_ptr<SoundPlayer> makeQtSoundPlayer(QObject* parent)
 {
     return std::make_unique<QtSoundPlayer>(parent);
 }

@@ -15,16 +15,16 @@ class QWidget;
 namespace quorvane {
 
 /// QFileDialog::getExistingDirectory with ShowDirsOnly, modal to `parent`.
-std::unique_ptr<FolderBrowser> MakeQtFolderBrowser(QWidget* parent);
+std::unique_ptr<FolderBrowser> makeQtFolderBrowser(QWidget* parent);
 
 /// QDesktopServices::openUrl (local paths as file URLs, web and mailto: addresses as
 /// they are); a path ending in ".exe" goes to `wine` when it is on PATH.
-std::unique_ptr<ShellOpener> MakeDesktopShellOpener();
+std::unique_ptr<ShellOpener> makeDesktopShellOpener();
 
 /// QSoundEffect playback; QApplication::beep() when the sound is not found.
-std::unique_ptr<SoundPlayer> MakeQtSoundPlayer(QObject* parent);
+std::unique_ptr<SoundPlayer> makeQtSoundPlayer(QObject* parent);
 
-/// The sound player behind MakeQtSoundPlayer, open for tests: it reports which file
+/// The sound player behind makeQtSoundPlayer, open for tests: it reports which file
 /// each request resolved to.
 class QtSoundPlayer : public SoundPlayer {
 public:
@@ -50,7 +50,7 @@ private:
 /// does: the current directory first, then the program folder. Returns the absolute
 /// path of the first existing file, or "" when there is none (the default sound
 /// plays then). A name with a folder is taken as it is.
-std::string ResolveSoundFile(const std::string& name, const std::string& currentDir,
+std::string resolveSoundFile(const std::string& name, const std::string& currentDir,
                              const std::string& programDir);
 
 } // namespace quorvane

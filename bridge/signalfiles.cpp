@@ -50,7 +50,7 @@ void writeOneSignalFile(const std::string& path, const std::string& name, const 
 void writeIntoFolder(const std::string& folder, const std::vector<std::string>& records)
 {
     for (const std::string& record : records) {
-        const std::string name = ShortName(record);
+        const std::string name = shortName(record);
         writeOneSignalFile(folder + name, name, record);
     }
 }
@@ -84,7 +84,7 @@ void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vec
         std::rethrow_exception(first);
 }
 
-void DeleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets)
+void deleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets)
 {
     for (const TerminalTarget& target : targets) {
         if (!target.signalFolder.empty())
@@ -92,16 +92,16 @@ void DeleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets)
     }
 }
 
-std::string EurusdSignalFilePath(const std::string& terminalFolder)
+std::string eurusdSignalFilePath(const std::string& terminalFolder)
 {
     return terminalFolder + kFilesFolder + "EURUSD";
 }
 
-void DeleteEurusdSignalFile(const std::string& terminalFolder)
+void deleteEurusdSignalFile(const std::string& terminalFolder)
 {
     if (terminalFolder.empty())
         return;
-    ::unlink(EurusdSignalFilePath(terminalFolder).c_str());
+    ::unlink(eurusdSignalFilePath(terminalFolder).c_str());
 }
 
 } // namespace quorvane

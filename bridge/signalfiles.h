@@ -17,9 +17,9 @@ namespace quorvane {
 void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vector<std::string>& records);
 
 /// Deletes the EURUSD signal file of each target; failures ignored.
-void DeleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets);
+void deleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets);
 
-/// Writes each record to terminalFolder + "/experts/files/" + ShortName(record), replacing
+/// Writes each record to terminalFolder + "/experts/files/" + shortName(record), replacing
 /// the file in one step (temp file in the same folder, renamed over it). Throws
 /// EFCreateError / EFOpenError (feed/exceptions.h) with the full path, ending the writing
 /// at that record. Never creates the folder. A short name that could address a file
@@ -28,10 +28,10 @@ void DeleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets);
 void WriteSignalFiles(const std::string& terminalFolder, const std::vector<std::string>& records);
 
 /// terminalFolder + "/experts/files/EURUSD", the signal file that disconnecting removes.
-std::string EurusdSignalFilePath(const std::string& terminalFolder);
+std::string eurusdSignalFilePath(const std::string& terminalFolder);
 
-/// Deletes EurusdSignalFilePath(terminalFolder); failure ignored.
+/// Deletes eurusdSignalFilePath(terminalFolder); failure ignored.
 /// Nothing when terminalFolder is empty.
-void DeleteEurusdSignalFile(const std::string& terminalFolder);
+void deleteEurusdSignalFile(const std::string& terminalFolder);
 
 } // namespace quorvane

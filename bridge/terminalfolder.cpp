@@ -37,7 +37,7 @@ bool installExpertAdvisor(const std::string& programFolder, const std::string& e
 
 } // namespace
 
-FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::vector<TerminalTarget>& currentTargets,
+FolderChoice chooseTerminalFolder(const std::string& currentFolder, const std::vector<TerminalTarget>& currentTargets,
                                   const std::string& programFolder, FolderBrowser& browser, FileSystem& fs,
                                   const DataFolderLocator& locator)
 {
@@ -56,7 +56,7 @@ FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::v
     }
     // An expert folder that takes the expert advisor is the only test of a
     // terminal installation; terminal.exe is not looked for.
-    TerminalTargets resolved = ResolveTerminalTargets(*chosen, locator);
+    TerminalTargets resolved = resolveTerminalTargets(*chosen, locator);
     bool installed = false;
     for (const TerminalTarget& target : resolved.targets) {
         if (installExpertAdvisor(programFolder, target.expertFolder, fs))
@@ -73,7 +73,7 @@ FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::v
     return choice;
 }
 
-std::string SignalFoldersHint(const std::vector<TerminalTarget>& targets)
+std::string signalFoldersHint(const std::vector<TerminalTarget>& targets)
 {
     std::string hint;
     for (const TerminalTarget& target : targets)
@@ -81,12 +81,12 @@ std::string SignalFoldersHint(const std::vector<TerminalTarget>& targets)
     return hint;
 }
 
-void CallTerminal(const std::string& terminalFolder, ShellOpener& shell)
+void callTerminal(const std::string& terminalFolder, ShellOpener& shell)
 {
     shell.Open("open", terminalFolder + "/terminal.exe");
 }
 
-void PlayOpenSound(SoundPlayer& player)
+void playOpenSound(SoundPlayer& player)
 {
     player.PlayAsync("open.wav");
 }

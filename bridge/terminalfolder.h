@@ -30,7 +30,7 @@ inline constexpr const char* kNoDataFolderMessage =
 
 /// What Button1Click does, minus the widgets: the starting folder is currentFolder when it
 /// is an existing folder, else empty; browse "Please specify the folder"; on a choice
-/// resolve it (ResolveTerminalTargets with `locator`) and install the expert advisor
+/// resolve it (resolveTerminalTargets with `locator`) and install the expert advisor
 /// into every target's expert folder (copy each of Quorvane.ex4 / Quorvane.mq4 present
 /// in programFolder, replacing older copies; a target fails when neither is present or
 /// any present one cannot be copied). The folder is accepted when at least one target
@@ -38,19 +38,19 @@ inline constexpr const char* kNoDataFolderMessage =
 /// made its data folder. On cancel delete the EURUSD signal file of each of
 /// currentTargets (the targets currentFolder was resolved to) when the starting folder
 /// is not empty.
-FolderChoice ChooseTerminalFolder(const std::string& currentFolder, const std::vector<TerminalTarget>& currentTargets,
+FolderChoice chooseTerminalFolder(const std::string& currentFolder, const std::vector<TerminalTarget>& currentTargets,
                                   const std::string& programFolder, FolderBrowser& browser, FileSystem& fs,
-                                  const DataFolderLocator& locator = WineDataFolderLocator());
+                                  const DataFolderLocator& locator = wineDataFolderLocator());
 
 /// The hint of Edit2: where the signal files of `targets` go, one folder a line;
 /// "" for none.
-std::string SignalFoldersHint(const std::vector<TerminalTarget>& targets);
+std::string signalFoldersHint(const std::vector<TerminalTarget>& targets);
 
 /// Button2Click: asks the shell to open terminalFolder + "/terminal.exe" with the verb
 /// "open"; nothing is reported.
-void CallTerminal(const std::string& terminalFolder, ShellOpener& shell);
+void callTerminal(const std::string& terminalFolder, ShellOpener& shell);
 
 /// Button5Click: PlayAsync("open.wav").
-void PlayOpenSound(SoundPlayer& player);
+void playOpenSound(SoundPlayer& player);
 
 } // namespace quorvane

@@ -270,8 +270,8 @@ void addDataFolders(const DataFolderPlaces& places, std::vector<Candidate>& out)
             const fs::path& entry = it->path();
             if (!isDataFolderName(entry.filename().string()) || !isDirectory(entry))
                 continue;
-            const std::optional<std::string> origin = ReadOriginFile((entry / "origin.txt").string());
-            if (!origin || !SameWindowsPath(*origin, places.originPath))
+            const std::optional<std::string> origin = readOriginFile((entry / "origin.txt").string());
+            if (!origin || !sameWindowsPath(*origin, places.originPath))
                 continue;
             if (std::optional<Candidate> c = mql4Candidate(entry.string()))
                 out.push_back(std::move(*c));
@@ -354,30 +354,30 @@ private:
 
 } // namespace
 
-TerminalTarget LegacyTarget(const std::string& folder)
+TerminalTarget legacyTarget(const std::string& folder)
 {
     return {folder + "/experts", folder + "/experts/files"};
 }
 
-const DataFolderLocator& WineDataFolderLocator()
+const DataFolderLocator& wineDataFolderLocator()
 {
     static const WineLocator locator;
     return locator;
 }
 
-TerminalTargets ResolveTerminalTargets(const std::string& folder)
+TerminalTargets resolveTerminalTargets(const std::string& folder)
 {
-    return ResolveTerminalTargets(folder, WineDataFolderLocator());
+    return resolveTerminalTargets(folder, wineDataFolderLocator());
 }
 
-TerminalTargets ResolveTerminalTargets(const std::string& folder, const DataFolderLocator& locator)
+TerminalTargets resolveTerminalTargets(const std::string& folder, const DataFolderLocator& locator)
 {
     TerminalTargets result;
     if (folder.empty())
         return result;
 
     std::vector<Candidate> found;
-    found.push_back(candidate(LegacyTarget(folder)));
+    found.push_back(candidate(legacyTarget(folder)));
     if (std::optional<Candidate> own = mql4Candidate(folder))
         found.push_back(std::move(*own));
     if (std::optional<DataFolderPlaces> places = locator.Locate(folder))
@@ -402,12 +402,12 @@ TerminalTargets ResolveTerminalTargets(const std::string& folder, const DataFold
         if (!result.targets.empty())
             return result;
     }
-    result.targets.push_back(LegacyTarget(folder));
+    result.targets.push_back(legacyTarget(folder));
     result.dataFolderMissing = childNamed(folder, "terminal.exe", false).has_value();
     return result;
 }
 
-std::optional<std::string> ReadOriginFile(const std::string& path)
+std::optional<std::string> readOriginFile(const std::string& path)
 {
     std::string bytes;
     if (!readPrefix(path, bytes))
@@ -437,7 +437,7 @@ std::optional<std::string> ReadOriginFile(const std::string& path)
     return encodeUtf8(text);
 }
 
-bool SameWindowsPath(const std::string& a, const std::string& b)
+bool sameWindowsPath(const std::string& a, const std::string& b)
 {
     const std::u32string ka = windowsPathKey(a);
     return !ka.empty() && ka == windowsPathKey(b);

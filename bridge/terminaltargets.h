@@ -26,7 +26,7 @@ struct TerminalTarget {
 
 /// The layout before build 600, joined as the texts are: folder + "/experts" and
 /// folder + "/experts/files", so a signal file is folder + "/experts/files/" + name.
-TerminalTarget LegacyTarget(const std::string& folder);
+TerminalTarget legacyTarget(const std::string& folder);
 
 /// Where a standard installation keeps its data folders.
 struct DataFolderPlaces {
@@ -48,7 +48,7 @@ public:
 /// "<prefix>/drive_c/users/*/AppData/Roaming/MetaQuotes/Terminal" (older prefixes:
 /// "…/users/*/Application Data/MetaQuotes/Terminal"), and its Windows path is "C:\"
 /// followed by the part after "drive_c/", with backslashes.
-const DataFolderLocator& WineDataFolderLocator();
+const DataFolderLocator& wineDataFolderLocator();
 
 /// What a terminal folder resolves to.
 struct TerminalTargets {
@@ -65,20 +65,20 @@ struct TerminalTargets {
 /// Resolves `folder` (the text of the terminal folder as it is) with `locator`.
 /// Reads at most a few KiB of each origin.txt, looks at a bounded number of folders,
 /// follows no link more than the file system does itself, and writes nothing.
-TerminalTargets ResolveTerminalTargets(const std::string& folder, const DataFolderLocator& locator);
-/// The same with WineDataFolderLocator().
-TerminalTargets ResolveTerminalTargets(const std::string& folder);
+TerminalTargets resolveTerminalTargets(const std::string& folder, const DataFolderLocator& locator);
+/// The same with wineDataFolderLocator().
+TerminalTargets resolveTerminalTargets(const std::string& folder);
 
 /// The installation folder named by the origin.txt at `path`: its first line,
 /// decoded from UTF-16 LE/BE (with BOM, or LE without one), UTF-8 or, failing that,
 /// an 8-bit code page read as Latin-1; returned as UTF-8. nullopt when the file
 /// cannot be read, is not a plain file, or holds no complete first line within
 /// the bounded prefix that is read.
-std::optional<std::string> ReadOriginFile(const std::string& path);
+std::optional<std::string> readOriginFile(const std::string& path);
 
 /// Whether two Windows paths (UTF-8) name the same folder: compared without letter
 /// case (ASCII, Latin-1, Greek, Cyrillic), "/" taken as "\", trailing separators
 /// and spaces ignored.
-bool SameWindowsPath(const std::string& a, const std::string& b);
+bool sameWindowsPath(const std::string& a, const std::string& b);
 
 } // namespace quorvane

@@ -34,7 +34,7 @@ std::string GetField(std::string_view record, std::string_view key)
     return std::string(tail.substr(1, end - 1));
 }
 
-std::string ShortName(std::string_view record)
+std::string shortName(std::string_view record)
 {
     std::string symbol = GetField(record, "Symbol");
     if (symbol.size() > 6)
@@ -49,7 +49,7 @@ SelectorUpdate selectorUpdate(const std::vector<std::string>& items, const std::
     update.changed = update.refill;
     update.items.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
-        update.items.push_back(ShortName(records[i]));
+        update.items.push_back(shortName(records[i]));
         if (!update.refill && items[i] != update.items.back()) {
             update.changed = true;
             update.rewritten.push_back(i);
@@ -58,7 +58,7 @@ SelectorUpdate selectorUpdate(const std::vector<std::string>& items, const std::
     return update;
 }
 
-bool SyncSymbolItems(std::vector<std::string>& items, const std::vector<std::string>& records)
+bool syncSymbolItems(std::vector<std::string>& items, const std::vector<std::string>& records)
 {
     SelectorUpdate update = selectorUpdate(items, records);
     items = std::move(update.items);

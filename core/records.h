@@ -22,7 +22,7 @@ std::vector<std::string> SplitReply(std::string_view reply);
 std::string GetField(std::string_view record, std::string_view key);
 
 /// The record's short name: the first six characters of its Symbol value.
-std::string ShortName(std::string_view record);
+std::string shortName(std::string_view record);
 
 /// What the symbol selector must become to be in line with the records.
 struct SelectorUpdate {
@@ -37,6 +37,6 @@ SelectorUpdate selectorUpdate(const std::vector<std::string>& items, const std::
 
 /// Brings the items of the symbol selector in line with the records.
 /// Returns true when anything changed (the caller then selects item 0).
-bool SyncSymbolItems(std::vector<std::string>& items, const std::vector<std::string>& records);
+bool syncSymbolItems(std::vector<std::string>& items, const std::vector<std::string>& records);
 
 } // namespace quorvane

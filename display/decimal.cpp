@@ -97,17 +97,17 @@ double parseNumber(const std::string& text, char separator, char otherSeparator)
 
 } // namespace
 
-double StrToFloat(const std::string& text, char decimalSeparator)
+double strToFloat(const std::string& text, char decimalSeparator)
 {
     return parseNumber(text, decimalSeparator, decimalSeparator);
 }
 
-double SignalToFloat(const std::string& text, char regionalSeparator)
+double signalToFloat(const std::string& text, char regionalSeparator)
 {
     return parseNumber(text, '.', regionalSeparator);
 }
 
-std::string MaxSignalText(int position, char decimalSeparator)
+std::string maxSignalText(int position, char decimalSeparator)
 {
     const double value = static_cast<double>(static_cast<long double>(position) * 0.01L);
     char buffer[64];

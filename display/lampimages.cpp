@@ -101,7 +101,7 @@ QIcon render(Drawer draw)
 
 } // namespace
 
-std::vector<QIcon> MakeLampImages()
+std::vector<QIcon> makeLampImages()
 {
     return {render(whiteLamp), render(greenLamp), render(redLamp), render(downArrow), render(upArrow)};
 }

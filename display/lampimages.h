@@ -9,6 +9,6 @@ namespace quorvane {
 /// The five pictures of ImageList1 in index order: 0 white lamp, 1 green lamp,
 /// 2 red lamp, 3 violet down arrow, 4 green up arrow. 16x16 logical pixels, drawn
 /// at 1x, 2x and 3x device pixel ratios into each QIcon, on a transparent background.
-std::vector<QIcon> MakeLampImages();
+std::vector<QIcon> makeLampImages();
 
 } // namespace quorvane

@@ -28,7 +28,7 @@ int litLamps(long double maximum, long double magnitude)
 
 } // namespace
 
-LampState ComputeLamps(double maximum, double signal)
+LampState computeLamps(double maximum, double signal)
 {
     LampState state;
     // Minus zero and NaN compare false both ways and so behave like 0.

@@ -14,6 +14,6 @@ struct LampState {
 /// Lit lamps of the signal's row: the largest k in 1..8 with k*maximum <= 8*|signal|
 /// (the signal's sign decides the row), compared exactly. A maximum of 0 or below
 /// lights all eight lamps of the signal's side for any non-zero signal.
-LampState ComputeLamps(double maximum, double signal);
+LampState computeLamps(double maximum, double signal);
 
 } // namespace quorvane

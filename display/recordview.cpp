@@ -8,7 +8,7 @@ namespace quorvane {
 
 LampView lampView(double maximum, double signal)
 {
-    const LampState state = ComputeLamps(maximum, signal);
+    const LampState state = computeLamps(maximum, signal);
     LampView view;
     for (int k = 0; k < 8; ++k) {
         view.lamps[static_cast<std::size_t>(k)] = k < state.longLit ? 1 : 0;
@@ -28,7 +28,7 @@ RecordView recordView(std::string_view record, std::string_view itemName, std::s
     view.signalText = GetField(record, "Signal");
     double signal = 0;
     try {
-        signal = SignalToFloat(view.signalText, separator);
+        signal = signalToFloat(view.signalText, separator);
     } catch (const EConvertError& e) {
         view.reach = ViewReach::SignalText;
         view.failure = e;
@@ -37,14 +37,14 @@ RecordView recordView(std::string_view record, std::string_view itemName, std::s
     view.colour = signal > 0 ? SignalColour::Green : signal < 0 ? SignalColour::Red : SignalColour::Default;
     double maximum = 0;
     try {
-        maximum = StrToFloat(std::string(maximumText), separator);
+        maximum = strToFloat(std::string(maximumText), separator);
     } catch (const EConvertError& e) {
         view.reach = ViewReach::Colour;
         view.failure = e;
         return view;
     }
     view.lamps = lampView(maximum, signal);
-    view.shortName = ShortName(record);
+    view.shortName = shortName(record);
     view.price = GetField(record, "Price");
     view.time = GetField(record, "Time");
     view.hint = "Quorvane--" + std::string(itemName);

@@ -43,7 +43,7 @@ struct RecordView {
     std::string hint;      ///< TrayIcon1's Hint
 };
 
-/// The lamps for one signal against one maximum (the arithmetic of ComputeLamps).
+/// The lamps for one signal against one maximum (the arithmetic of computeLamps).
 LampView lampView(double maximum, double signal);
 
 /// The display of `record`. `maximumText` is Edit1's text, read with the regional

@@ -5,7 +5,7 @@
 
 namespace quorvane {
 
-char RegionalDecimalSeparator()
+char regionalDecimalSeparator()
 {
     const QString point = QLocale::system().decimalPoint();
     if (point.size() != 1 || point.at(0).unicode() > 0xFF)

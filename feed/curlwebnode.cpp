@@ -51,7 +51,7 @@ CURLcode ignoreCertificateDates(CURL*, void* sslContext, void*)
 
 } // namespace
 
-EndpointUrl ParseEndpointUrl(const std::string& url)
+EndpointUrl parseEndpointUrl(const std::string& url)
 {
     globalInit();
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle(curl_url(), &curl_url_cleanup);

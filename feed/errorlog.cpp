@@ -22,7 +22,7 @@ void AppendLog(const std::string& folder, const std::string& text, const std::st
     // failed has already been reported in the status bar.
 }
 
-std::string LogTimestamp(const QDateTime& localTime)
+std::string logTimestamp(const QDateTime& localTime)
 {
     const QLocale locale = QLocale::system();
     QString stamp = locale.toString(localTime.date(), QLocale::ShortFormat);
@@ -36,7 +36,7 @@ std::string LogTimestamp(const QDateTime& localTime)
     return stamp.toStdString();
 }
 
-std::string LogQuote(const std::string& text, std::size_t limit)
+std::string logQuote(const std::string& text, std::size_t limit)
 {
     if (text.size() <= limit)
         return text;
@@ -62,12 +62,12 @@ std::string LogQuote(const std::string& text, std::size_t limit)
         + " left out]";
 }
 
-std::string ErrorLogLine(const std::string& message, const std::string& reply,
+std::string errorLogLine(const std::string& message, const std::string& reply,
                          const std::string& timestamp)
 {
     // A broken or hostile service could otherwise add a 16 MiB line per poll,
     // through its reply or through a message that quotes it.
-    return LogQuote(message) + ", " + LogQuote(reply) + ", " + timestamp;
+    return logQuote(message) + ", " + logQuote(reply) + ", " + timestamp;
 }
 
 } // namespace quorvane

@@ -17,7 +17,7 @@ void AppendLog(const std::string& folder, const std::string& text, const std::st
 
 /// The local date and time as the log writes it: the user's short date, a
 /// blank and the long time; the time is left out at exactly midnight.
-std::string LogTimestamp(const QDateTime& localTime);
+std::string logTimestamp(const QDateTime& localTime);
 
 /// The most bytes of one text (the message, the reply) that an error-log line quotes.
 inline constexpr std::size_t kLogQuoteLimit = 64 * 1024;
@@ -25,11 +25,11 @@ inline constexpr std::size_t kLogQuoteLimit = 64 * 1024;
 /// `text` as an error-log line quotes it: whole when it has at most `limit` bytes;
 /// otherwise its first `limit` bytes, less the start of a UTF-8 character that the
 /// cut would split, followed by "... [N bytes left out]".
-std::string LogQuote(const std::string& text, std::size_t limit = kLogQuoteLimit);
+std::string logQuote(const std::string& text, std::size_t limit = kLogQuoteLimit);
 
 /// One error-log line: message, ", ", reply, ", ", timestamp, with the message
-/// and the reply quoted by LogQuote.
-std::string ErrorLogLine(const std::string& message, const std::string& reply,
+/// and the reply quoted by logQuote.
+std::string errorLogLine(const std::string& message, const std::string& reply,
                          const std::string& timestamp);
 
 } // namespace quorvane

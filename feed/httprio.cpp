@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kInterfaceName = "HelloWorldPortType";
 }
 
-void RegisterHelloWorld(InvokableRegistry& registry)
+void registerHelloWorld(InvokableRegistry& registry)
 {
     InvokableInterface info;
     info.name = kInterfaceName;
@@ -28,7 +28,7 @@ namespace {
 // runs, and so before any client exists. It sits beside the client, not the
 // factory, so that a program making THTTPRIO itself links it too.
 const bool g_registered = [] {
-    RegisterHelloWorld(InvRegistry());
+    registerHelloWorld(invRegistry());
     return true;
 }();
 } // namespace
@@ -41,7 +41,7 @@ THTTPRIO::THTTPRIO(const InvokableRegistry& registry, std::unique_ptr<WebNode> n
 
 void THTTPRIO::SetURL(const std::string& url)
 {
-    m_endpoint = ParseEndpointUrl(url);
+    m_endpoint = parseEndpointUrl(url);
     // An endpoint of one's own ends the description form.
     m_wsdl = EndpointUrl();
     m_bound = false;
@@ -50,7 +50,7 @@ void THTTPRIO::SetURL(const std::string& url)
 
 void THTTPRIO::SetWSDLLocation(const std::string& url, const std::string& service, const std::string& port)
 {
-    m_wsdl = ParseEndpointUrl(url);
+    m_wsdl = parseEndpointUrl(url);
     m_service = service;
     m_port = port;
     m_bound = false;
@@ -61,8 +61,8 @@ void THTTPRIO::SetWSDLLocation(const std::string& url, const std::string& servic
 void THTTPRIO::bindFromDescription(InvokableInterface& info)
 {
     if (!m_bound) {
-        const ServicePort port = ReadServicePort(m_node->Get(m_wsdl), m_service, m_port, "Signal");
-        m_endpoint = ParseEndpointUrl(port.location);
+        const ServicePort port = readServicePort(m_node->Get(m_wsdl), m_service, m_port, "Signal");
+        m_endpoint = parseEndpointUrl(port.location);
         m_wsdlAction = port.soapAction;
         m_wsdlNameSpace = port.nameSpace;
         m_bound = true;
@@ -94,9 +94,9 @@ std::string THTTPRIO::Signal(int format, const std::string& fuck)
         bindFromDescription(info);
     if (m_endpoint.url.empty())
         throw Exception("No endpoint URL set");
-    const std::string request = BuildSignalRequest(info.nameSpace, format, fuck);
+    const std::string request = buildSignalRequest(info.nameSpace, format, fuck);
     const std::string response = m_node->Execute(m_endpoint, info.soapAction, request);
-    return DecodeSignalResponse(response, info.returnNames.empty() ? kDefaultReturnNames : info.returnNames);
+    return decodeSignalResponse(response, info.returnNames.empty() ? kDefaultReturnNames : info.returnNames);
 }
 
 } // namespace quorvane

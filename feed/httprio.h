@@ -16,7 +16,7 @@ namespace quorvane {
 class THTTPRIO : public HelloWorldPortType {
 public:
     /// `node` stands in for the network in tests; null: a CurlWebNode.
-    explicit THTTPRIO(const InvokableRegistry& registry = InvRegistry(),
+    explicit THTTPRIO(const InvokableRegistry& registry = invRegistry(),
                       std::unique_ptr<WebNode> node = nullptr);
 
     /// Validates and splits `url` (throws the invalid-url Exception) and
@@ -56,8 +56,8 @@ private:
     std::string m_wsdlNameSpace;
 };
 
-/// Registers HelloWorldPortType in `registry`; done for InvRegistry() at
+/// Registers HelloWorldPortType in `registry`; done for invRegistry() at
 /// program start.
-void RegisterHelloWorld(InvokableRegistry& registry);
+void registerHelloWorld(InvokableRegistry& registry);
 
 } // namespace quorvane

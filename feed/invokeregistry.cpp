@@ -19,7 +19,7 @@ std::optional<InvokableInterface> InvokableRegistry::Find(const std::string& nam
     return it->second;
 }
 
-InvokableRegistry& InvRegistry()
+InvokableRegistry& invRegistry()
 {
     // Function-local so that start-up registrations in other translation
     // units never see an unconstructed registry.

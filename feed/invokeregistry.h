@@ -34,6 +34,6 @@ private:
 };
 
 /// The registry of this process.
-InvokableRegistry& InvRegistry();
+InvokableRegistry& invRegistry();
 
 } // namespace quorvane

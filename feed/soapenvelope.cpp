@@ -97,7 +97,7 @@ void checkHeader(const xmlNode* header)
             if (std::strcmp(reinterpret_cast<const char*>(attr->name), "mustUnderstand") != 0)
                 continue;
             if (textContent(reinterpret_cast<const xmlNode*>(attr)) == "1")
-                throw Exception("Soap header " + LocalName(entry)
+                throw Exception("Soap header " + localName(entry)
                                 + " with attribute 'mustUnderstand' set to true was not handled");
         }
     }
@@ -110,7 +110,7 @@ void checkHeader(const xmlNode* header)
     const xmlNode* actor = nullptr;
     xmlNode* detail = nullptr;
     for (xmlNode* child = fault->children; child; child = child->next) {
-        const std::string name = LocalName(child);
+        const std::string name = localName(child);
         if (equalsIgnoreCase(name, "faultcode"))
             code = child;
         else if (equalsIgnoreCase(name, "faultstring"))
@@ -130,8 +130,8 @@ void checkHeader(const xmlNode* header)
 xmlNode* findById(xmlNode* parent, std::string_view href)
 {
     for (xmlNode* child = parent->children; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE && HasAttribute(child, "id")
-            && "#" + Attribute(child, "id") == href)
+        if (child->type == XML_ELEMENT_NODE && hasAttribute(child, "id")
+            && "#" + attribute(child, "id") == href)
             return child;
     }
     return nullptr;
@@ -151,7 +151,7 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
         if (!first)
             first = child;
         if (!matched) {
-            const std::string name = LocalName(child);
+            const std::string name = localName(child);
             for (const std::string& candidate : names) {
                 if (equalsIgnoreCase(name, candidate)) {
                     matched = child;
@@ -168,8 +168,8 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
     if (!value)
         throw noResult();
 
-    if (HasAttribute(value, "href")) {
-        const std::string href = Attribute(value, "href");
+    if (hasAttribute(value, "href")) {
+        const std::string href = attribute(value, "href");
         xmlNode* target = findById(response, href);
         if (!target)
             target = findById(body, href);
@@ -191,14 +191,14 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
 
 } // namespace
 
-std::string EscapeXmlText(std::string_view text)
+std::string escapeXmlText(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     size_t i = 0;
     while (i < text.size()) {
         unsigned long cp = 0;
-        const size_t len = Utf8Sequence(text, i, cp);
+        const size_t len = utf8Sequence(text, i, cp);
         if (len == 0 || !isXmlChar(cp)) {
             out += kReplacementChar;
             i += len == 0 ? 1 : len;
@@ -217,7 +217,7 @@ std::string EscapeXmlText(std::string_view text)
     return out;
 }
 
-std::string BuildSignalRequest(std::string_view nameSpace, int format, std::string_view fuck)
+std::string buildSignalRequest(std::string_view nameSpace, int format, std::string_view fuck)
 {
     std::string xml;
     xml.reserve(560 + nameSpace.size() + fuck.size());
@@ -234,27 +234,27 @@ std::string BuildSignalRequest(std::string_view nameSpace, int format, std::stri
     xml += kSoapEncodingNs;
     // Each request is a new document, so the first generated prefix is NS1.
     xml += "\"><NS1:Signal xmlns:NS1=\"";
-    std::string ns = EscapeXmlText(nameSpace);
+    std::string ns = escapeXmlText(nameSpace);
     for (size_t pos = 0; (pos = ns.find('"', pos)) != std::string::npos; pos += 6)
         ns.replace(pos, 1, "&quot;");
     xml += ns;
     xml += "\"><format xsi:type=\"xsd:int\">";
     xml += std::to_string(format);
     xml += "</format><fuck xsi:type=\"xsd:string\">";
-    xml += EscapeXmlText(fuck);
+    xml += escapeXmlText(fuck);
     xml += "</fuck></NS1:Signal></SOAP-ENV:Body></SOAP-ENV:Envelope>";
     return xml;
 }
 
-std::string DecodeSignalResponse(std::string_view body, std::string_view returnNames)
+std::string decodeSignalResponse(std::string_view body, std::string_view returnNames)
 {
-    XmlDocPtr doc = ParseXmlDocument(body);
+    XmlDocPtr doc = parseXmlDocument(body);
     xmlNode* envelope = xmlDocGetRootElement(doc.get());
     if (!envelope)
         throw ESOAPDomConvertError("Invalid SOAP Response");
-    if (LocalName(envelope) != "Envelope" || NamespaceUri(envelope) != kSoapEnvelopeNs)
+    if (localName(envelope) != "Envelope" || namespaceUri(envelope) != kSoapEnvelopeNs)
         throw ESOAPDomConvertError(std::string("DocumentElement ") + kSoapEnvelopeNs + ":Envelope expected, "
-                                   + NamespaceUri(envelope) + ":" + LocalName(envelope) + " found");
+                                   + namespaceUri(envelope) + ":" + localName(envelope) + " found");
     if (!envelope->children)
         throw ESOAPDomConvertError("Invalid SOAP request");
 
@@ -269,7 +269,7 @@ std::string DecodeSignalResponse(std::string_view body, std::string_view returnN
                 ++n;
             continue;
         }
-        const std::string name = LocalName(child);
+        const std::string name = localName(child);
         if (name == "Header") {
             if (header)
                 throw ESOAPDomConvertError("Invalid SOAP request");
@@ -290,7 +290,7 @@ std::string DecodeSignalResponse(std::string_view body, std::string_view returnN
     if (!response)
         throw EListError(n);
 
-    if (LocalName(response) == "Fault")
+    if (localName(response) == "Fault")
         throwFault(doc.get(), response);
     return returnValue(doc.get(), envelope, bodyNode, response, returnNames);
 }

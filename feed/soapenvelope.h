@@ -21,15 +21,15 @@ inline constexpr const char* kDefaultReturnNames = "Result;Return";
 /// operation element in `nameSpace`. `fuck` is taken as UTF-8; bytes that are
 /// not valid UTF-8 or not allowed in XML become U+FFFD instead of producing a
 /// body the server cannot parse.
-std::string BuildSignalRequest(std::string_view nameSpace, int format, std::string_view fuck);
+std::string buildSignalRequest(std::string_view nameSpace, int format, std::string_view fuck);
 
 /// Escapes text for element content: &, <, > and CR become references.
-std::string EscapeXmlText(std::string_view text);
+std::string escapeXmlText(std::string_view text);
 
 /// Decodes a response body into the reply text (UTF-8). Throws EDOMParseError,
 /// ESOAPDomConvertError, EListError, ERemotableException, EXMLDocError or
 /// Exception with the messages the poll cycle logs.
-std::string DecodeSignalResponse(std::string_view body,
+std::string decodeSignalResponse(std::string_view body,
                                  std::string_view returnNames = kDefaultReturnNames);
 
 } // namespace quorvane

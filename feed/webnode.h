@@ -19,7 +19,7 @@ struct EndpointUrl {
 
 /// Splits `url`; throws Exception("Invalid url '%s' - only supports 'http'
 /// and 'https' schemes") for any other scheme or a URL that cannot be split.
-EndpointUrl ParseEndpointUrl(const std::string& url);
+EndpointUrl parseEndpointUrl(const std::string& url);
 
 class WebNode {
 public:

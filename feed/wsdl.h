@@ -16,7 +16,7 @@ struct ServicePort {
 /// Finds `port` of `service` and `operation` in that port's binding. Throws
 /// EDOMParseError for bytes that are not XML and Exception when the service,
 /// the port or its SOAP address is missing.
-ServicePort ReadServicePort(std::string_view wsdl, const std::string& service, const std::string& port,
+ServicePort readServicePort(std::string_view wsdl, const std::string& service, const std::string& port,
                             const std::string& operation);
 
 } // namespace quorvane

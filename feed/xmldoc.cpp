@@ -11,7 +11,7 @@
 
 namespace quorvane {
 
-std::size_t Utf8Sequence(std::string_view text, size_t i, unsigned long& cp)
+std::size_t utf8Sequence(std::string_view text, size_t i, unsigned long& cp)
 {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
@@ -41,21 +41,21 @@ std::size_t Utf8Sequence(std::string_view text, size_t i, unsigned long& cp)
     return len;
 }
 
-std::string LocalName(const xmlNode* node)
+std::string localName(const xmlNode* node)
 {
     if (node->type != XML_ELEMENT_NODE || node->name == nullptr)
         return std::string();
     return reinterpret_cast<const char*>(node->name);
 }
 
-std::string NamespaceUri(const xmlNode* node)
+std::string namespaceUri(const xmlNode* node)
 {
     if (node->ns == nullptr || node->ns->href == nullptr)
         return std::string();
     return reinterpret_cast<const char*>(node->ns->href);
 }
 
-std::string Attribute(const xmlNode* node, const char* name)
+std::string attribute(const xmlNode* node, const char* name)
 {
     xmlChar* value = xmlGetNoNsProp(node, reinterpret_cast<const xmlChar*>(name));
     if (value == nullptr)
@@ -65,7 +65,7 @@ std::string Attribute(const xmlNode* node, const char* name)
     return result;
 }
 
-bool HasAttribute(const xmlNode* node, const char* name)
+bool hasAttribute(const xmlNode* node, const char* name)
 {
     return xmlHasNsProp(node, reinterpret_cast<const xmlChar*>(name), nullptr) != nullptr;
 }
@@ -115,7 +115,7 @@ std::string sourceText(std::string_view body, int line)
     size_t end = 0;
     for (int chars = 0; end < rest.size() && chars < 40; ++chars) {
         unsigned long cp = 0;
-        const size_t len = Utf8Sequence(rest, end, cp);
+        const size_t len = utf8Sequence(rest, end, cp);
         end += len == 0 ? 1 : len;
     }
     return std::string(rest.substr(0, end));
@@ -159,7 +159,7 @@ void dropBlankText(xmlNode* root)
 
 } // namespace
 
-XmlDocPtr ParseXmlDocument(std::string_view body)
+XmlDocPtr parseXmlDocument(std::string_view body)
 {
     // libxml2 sets up its globals lazily, which is not safe when two threads
     // parse for the first time together.

@@ -24,7 +24,7 @@ QIcon shownIcon(const QIcon& icon)
 
 } // namespace
 
-std::vector<unsigned> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason)
+std::vector<unsigned> mouseMessagesFor(QSystemTrayIcon::ActivationReason reason)
 {
     // Qt reports finished actions, the notification area reports button
     // transitions; each action becomes the messages that make it up.
@@ -97,7 +97,7 @@ void SystemTrayShell::Activate(std::uintptr_t id, QSystemTrayIcon::ActivationRea
     // A handler may remove the icon or free this shell (and its owner)
     // between two messages of one action.
     const std::weak_ptr<bool> alive = m_alive;
-    for (unsigned mouseMessage : MouseMessagesFor(reason)) {
+    for (unsigned mouseMessage : mouseMessagesFor(reason)) {
         if (alive.expired())
             return;
         auto it = m_icons.find(id);
@@ -130,7 +130,7 @@ void SystemTrayShell::retire(QSystemTrayIcon* tray)
     tray->deleteLater();
 }
 
-std::unique_ptr<TrayShell> MakeSystemTrayShell()
+std::unique_ptr<TrayShell> makeSystemTrayShell()
 {
     return std::make_unique<SystemTrayShell>();
 }

@@ -89,7 +89,7 @@ public:
 
 /// The mouse messages that make up an action Qt reports on a tray icon, in
 /// the order the notification area would send them.
-std::vector<unsigned> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
+std::vector<unsigned> mouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
 
 /// The desktop's notification area on QSystemTrayIcon: one Qt tray icon per
 /// record. Mouse actions on an icon reach the record's window as its
@@ -124,6 +124,6 @@ private:
 };
 
 /// The desktop's notification area.
-std::unique_ptr<TrayShell> MakeSystemTrayShell();
+std::unique_ptr<TrayShell> makeSystemTrayShell();
 
 } // namespace quorvane

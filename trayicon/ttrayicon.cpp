@@ -21,7 +21,7 @@ constexpr int DefaultAnimateInterval = 1000;
 
 TTrayIcon::TTrayIcon(QObject* owner, QWidget* applicationWindow, std::unique_ptr<TrayShell> shell)
     : QObject(owner),
-      m_shell(shell ? std::move(shell) : MakeSystemTrayShell()),
+      m_shell(shell ? std::move(shell) : makeSystemTrayShell()),
       m_timer(std::make_unique<QTimer>()),
       m_appWindow(applicationWindow)
 {

@@ -47,7 +47,7 @@ void BM_SplitSyncGetField(benchmark::State& state)
     for (auto _ : state) {
         std::vector<std::string> records = SplitReply(reply);
         std::vector<std::string> items;
-        SyncSymbolItems(items, records);
+        syncSymbolItems(items, records);
         std::size_t total = 0;
         for (const std::string& r : records)
             total += GetField(r, "Signal").size() + GetField(r, "Price").size();

@@ -51,7 +51,7 @@ std::string envelope(const std::string& value)
 void BM_BuildRequest(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(BuildSignalRequest("urn:HelloWorld", 0, ""));
+        benchmark::DoNotOptimize(buildSignalRequest("urn:HelloWorld", 0, ""));
 }
 BENCHMARK(BM_BuildRequest);
 
@@ -59,7 +59,7 @@ void BM_DecodeRecords(benchmark::State& state)
 {
     const std::string body = envelope(records(static_cast<int>(state.range(0))));
     for (auto _ : state)
-        benchmark::DoNotOptimize(DecodeSignalResponse(body));
+        benchmark::DoNotOptimize(decodeSignalResponse(body));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(body.size()));
 }
 BENCHMARK(BM_DecodeRecords)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
@@ -95,7 +95,7 @@ size_t collect(char* data, size_t size, size_t count, void* out)
 // The floor: the same bytes and headers with a fresh easy handle, no XML.
 std::string bareCurlCall(const std::string& url)
 {
-    static const std::string body = BuildSignalRequest("urn:HelloWorld", 0, "");
+    static const std::string body = buildSignalRequest("urn:HelloWorld", 0, "");
     CURL* curl = curl_easy_init();
     curl_slist* headers = nullptr;
     headers = curl_slist_append(headers, "SOAPAction: \"urn:HelloWorld#Adder\"");

@@ -28,10 +28,10 @@ int main(int argc, char** argv)
     if (argc == 2) {
         if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
             // Where the window program beside this tool keeps the user's files.
-            const std::string program = quorvane::ExecutableFolder(quorvane::ExecutablePath()) + "quorvane";
+            const std::string program = quorvane::executableFolder(quorvane::executablePath()) + "quorvane";
             std::cout << kUsage << "\nQuorvane's files for this user:\n"
-                      << quorvane::DescribeFileLocations(
-                             quorvane::ChooseFileLocations(program, quorvane::UserFoldersFromEnvironment()));
+                      << quorvane::describeFileLocations(
+                             quorvane::chooseFileLocations(program, quorvane::userFoldersFromEnvironment()));
             return 0;
         }
         if (argv[1][0] == '-') {

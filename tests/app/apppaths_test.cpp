@@ -21,15 +21,15 @@ TEST(AppPathsTest, DerivesFolderSettingsAndTitle)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.exe);
-        EXPECT_EQ(ExecutableFolder(row.exe), row.folder);
-        EXPECT_EQ(SettingsPathFor(row.exe), row.settings);
-        EXPECT_EQ(ApplicationTitle(row.exe), row.title);
+        EXPECT_EQ(executableFolder(row.exe), row.folder);
+        EXPECT_EQ(settingsPathFor(row.exe), row.settings);
+        EXPECT_EQ(applicationTitle(row.exe), row.title);
     }
 }
 
 TEST(AppPathsTest, ExecutablePathNamesThisRunningFileInFull)
 {
-    const std::string path = ExecutablePath();
+    const std::string path = executablePath();
     ASSERT_GT(path.size(), std::string("/app_core_test").size());
     EXPECT_EQ(path.front(), '/');
     EXPECT_EQ(path.substr(path.size() - 14), "/app_core_test");

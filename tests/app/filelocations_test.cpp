@@ -184,7 +184,7 @@ TEST_F(FileLocationsTest, DecidesBesideTheExecutableOrThePerUserFolders)
         ::chmod(prog.c_str(), row.programFolder);
         const UserFolders env{expand(row.home, base), expand(row.configHome, base), expand(row.stateHome, base)};
         const std::string got = asOrdinaryUser(base, [&] {
-            return serialise(ChooseFileLocations(prog + "/quorvane", env));
+            return serialise(chooseFileLocations(prog + "/quorvane", env));
         });
         const std::string want = expand(row.settings, base) + "\n" + expand(row.alarmLog, base) + "\n"
                                + expand(row.errorLogFolder, base) + "\n" + expand(row.configFolder, base) + "\n"
@@ -198,7 +198,7 @@ TEST_F(FileLocationsTest, DecidesBesideTheExecutableOrThePerUserFolders)
 TEST_F(FileLocationsTest, AnInstalledProgramBelowUsrNeverWritesBesideItselfNotEvenAsRoot)
 {
     // /usr itself exists everywhere and root may write it: only the rule keeps it clean.
-    const LocationChoice choice = ChooseFileLocations("/usr/quorvane", {root / "home", "", ""});
+    const LocationChoice choice = chooseFileLocations("/usr/quorvane", {root / "home", "", ""});
     EXPECT_EQ(choice.locations.settingsFile, root / "home/.config/quorvane/quorvane.INI");
     EXPECT_EQ(choice.locations.errorLogFolder, root / "home/.local/state/quorvane/");
     EXPECT_EQ(choice.error, "");
@@ -209,10 +209,10 @@ TEST_F(FileLocationsTest, PerUserSettingsFileBearsTheExecutablesName)
     const std::string prog = root / "opt";
     makeFolder(prog, 0555);
     const std::string got = asOrdinaryUser(root.path(), [&] {
-        return ChooseFileLocations(prog + "/QuorVane.bin", {root / "home", "/cfg", "/state"}).locations.settingsFile;
+        return chooseFileLocations(prog + "/QuorVane.bin", {root / "home", "/cfg", "/state"}).locations.settingsFile;
     });
     EXPECT_EQ(got, "/cfg/quorvane/QuorVane.INI");
-    EXPECT_EQ(FileLocationsBeside(prog + "/QuorVane.bin").settingsFile, prog + "/QuorVane.INI");
+    EXPECT_EQ(fileLocationsBeside(prog + "/QuorVane.bin").settingsFile, prog + "/QuorVane.INI");
 }
 
 TEST_F(FileLocationsTest, CreatesThePerUserFoldersOrSaysWhyNot)
@@ -245,7 +245,7 @@ TEST_F(FileLocationsTest, CreatesThePerUserFoldersOrSaysWhyNot)
         FileLocations where;
         where.configFolder = expand(row.config, base);
         where.stateFolder = expand(row.state, base);
-        const std::string got = asOrdinaryUser(base, [&] { return CreateLocationFolders(where); });
+        const std::string got = asOrdinaryUser(base, [&] { return createLocationFolders(where); });
         EXPECT_EQ(got, expand(row.error, base));
         EXPECT_EQ(readFile(base + "/file"), "someone's file") << "nothing is lost";
         for (const std::string& folder : {where.configFolder, where.stateFolder}) {
@@ -261,7 +261,7 @@ TEST_F(FileLocationsTest, CreatedFoldersArePrivateAndExistingOnesUntouched)
     makeFolder(root / "home", 0755);
     FileLocations where;
     where.configFolder = root / "home/.config/quorvane/";
-    EXPECT_EQ(asOrdinaryUser(root.path(), [&] { return CreateLocationFolders(where); }), "");
+    EXPECT_EQ(asOrdinaryUser(root.path(), [&] { return createLocationFolders(where); }), "");
     struct stat info {};
     ASSERT_EQ(::stat((root / "home/.config/quorvane").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);

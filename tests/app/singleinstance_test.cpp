@@ -26,7 +26,7 @@ std::string uniqueName()
            + std::to_string(::getpid());
 }
 
-bool held(const std::string& name) { return MakeNamedMutex()->OpenExisting(name); }
+bool held(const std::string& name) { return makeNamedMutex()->OpenExisting(name); }
 
 // The real mutex with a runtime folder of this test's own, so that no copy of
 // the program on this machine and no folder below /tmp takes part.
@@ -55,14 +55,14 @@ TEST_F(NamedMutexTest, SecondInstanceSeesFirstUntilReleaseOrDestruction)
 {
     const std::string name = uniqueName();
     EXPECT_FALSE(held(name));
-    auto first = MakeNamedMutex();
+    auto first = makeNamedMutex();
     first->Create(name);
     EXPECT_TRUE(held(name));
     EXPECT_TRUE(held(name)) << "looking must not take it";
     EXPECT_FALSE(held(name + "_other"));
     first->Release();
     EXPECT_FALSE(held(name));
-    first = MakeNamedMutex();
+    first = makeNamedMutex();
     first->Create(name);
     first.reset();
     EXPECT_FALSE(held(name));
@@ -78,7 +78,7 @@ TEST_F(NamedMutexTest, HeldByAnotherProcessUntilItCrashesThoughItsProgramRuns)
     ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
     const pid_t holder = ::fork();
     if (holder == 0) {
-        auto mutex = MakeNamedMutex();
+        auto mutex = makeNamedMutex();
         mutex->Create(name);
         const pid_t program = ::fork();
         if (program == 0) {
@@ -106,7 +106,7 @@ TEST_F(NamedMutexTest, HeldByAnotherProcessUntilItCrashesThoughItsProgramRuns)
     ASSERT_TRUE(started);
     EXPECT_TRUE(heldByHolder);
     EXPECT_FALSE(heldAfterCrash) << "the program started by the holder must not keep it";
-    auto next = MakeNamedMutex();
+    auto next = makeNamedMutex();
     next->Create(name);
     EXPECT_TRUE(held(name));
 }
@@ -151,7 +151,7 @@ TEST(LockFolderTest, PrivateFolderIsMadeOrTrustedOnlyWhenOursAndClosed)
         const std::string folder = base / ("quorvane-" + std::to_string(::geteuid()));
         row.prepare(folder);
         const mode_t mask = ::umask(0277); // would leave the owner without write
-        const std::string found = PrivateLockFolder(base.path());
+        const std::string found = privateLockFolder(base.path());
         ::umask(mask);
         EXPECT_EQ(found, row.trusted ? folder : "");
         if (row.trusted) {
@@ -160,10 +160,10 @@ TEST(LockFolderTest, PrivateFolderIsMadeOrTrustedOnlyWhenOursAndClosed)
             EXPECT_TRUE(S_ISDIR(info.st_mode));
             EXPECT_EQ(info.st_mode & 07777, 0700u);
         }
-        EXPECT_EQ(LockFolder(nullptr, base.path()), found) << "no runtime folder: the private one";
-        EXPECT_EQ(LockFolder("", base.path()), found);
-        EXPECT_EQ(LockFolder("relative/run", base.path()), found);
-        EXPECT_EQ(LockFolder(base.path().c_str(), "/nonexistent"), base.path()) << "the runtime folder comes first";
+        EXPECT_EQ(lockFolder(nullptr, base.path()), found) << "no runtime folder: the private one";
+        EXPECT_EQ(lockFolder("", base.path()), found);
+        EXPECT_EQ(lockFolder("relative/run", base.path()), found);
+        EXPECT_EQ(lockFolder(base.path().c_str(), "/nonexistent"), base.path()) << "the runtime folder comes first";
     }
 }
 
@@ -171,18 +171,18 @@ TEST(LockFolderTest, EachFolderHoldsItsOwnLockAndNoFolderHoldsNone)
 {
     test::ScratchFolder one, other;
     const std::string name = uniqueName();
-    auto first = MakeNamedMutexIn(PrivateLockFolder(one.path()));
+    auto first = makeNamedMutexIn(privateLockFolder(one.path()));
     first->Create(name);
-    EXPECT_TRUE(MakeNamedMutexIn(PrivateLockFolder(one.path()))->OpenExisting(name)) << "same folder: refused";
-    auto second = MakeNamedMutexIn(PrivateLockFolder(other.path()));
+    EXPECT_TRUE(makeNamedMutexIn(privateLockFolder(one.path()))->OpenExisting(name)) << "same folder: refused";
+    auto second = makeNamedMutexIn(privateLockFolder(other.path()));
     EXPECT_FALSE(second->OpenExisting(name)) << "another folder: both run";
     second->Create(name);
-    EXPECT_TRUE(MakeNamedMutexIn(PrivateLockFolder(other.path()))->OpenExisting(name));
+    EXPECT_TRUE(makeNamedMutexIn(privateLockFolder(other.path()))->OpenExisting(name));
 
     // An untrusted folder gives no lock at all, and never a file at "/".
-    auto none = MakeNamedMutexIn("");
+    auto none = makeNamedMutexIn("");
     none->Create(name);
-    EXPECT_FALSE(MakeNamedMutexIn("")->OpenExisting(name));
+    EXPECT_FALSE(makeNamedMutexIn("")->OpenExisting(name));
     EXPECT_FALSE(std::filesystem::exists("/" + name + "." + std::to_string(::getuid()) + ".lock"));
 }
 

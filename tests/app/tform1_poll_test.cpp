@@ -52,7 +52,7 @@ TEST_F(WindowTest, FailedOrBadFirstPollSetsTheStatusAndLogsMessageAndReply)
         fake.fallback = row.reply;
         open();
         EXPECT_EQ(status(), row.status);
-        const std::string line = *row.logLine ? row.logLine + (", " + LogTimestamp(now) + "\n") : "";
+        const std::string line = *row.logLine ? row.logLine + (", " + logTimestamp(now) + "\n") : "";
         EXPECT_EQ(errorLog(), line);
         form->Timer1Timer();
         EXPECT_EQ(errorLog(), line + line);
@@ -106,7 +106,7 @@ TEST_F(WindowTest, SelectorFollowsTheUsersPickAndSurvivesFailedAndEmptyPolls)
     EXPECT_EQ(status(), "Disconnect!");
     EXPECT_EQ(form->replyText(), changed);
     EXPECT_EQ(form->records().size(), 3u);
-    const std::string log = "timeout, " + changed + ", " + LogTimestamp(now) + "\n";
+    const std::string log = "timeout, " + changed + ", " + logTimestamp(now) + "\n";
     EXPECT_EQ(errorLog(), log);
     form->Timer1Timer(); // an empty reply drops the records but not the selector or display
     EXPECT_EQ(status(), "Data Error!");

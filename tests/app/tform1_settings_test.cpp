@@ -124,7 +124,7 @@ TEST(LineBreaks, BecomeCrLf)
     };
     for (const auto& [in, out] : rows) {
         SCOPED_TRACE(::testing::PrintToString(in));
-        EXPECT_EQ(NormaliseLineBreaks(in), out);
+        EXPECT_EQ(normaliseLineBreaks(in), out);
     }
 }
 

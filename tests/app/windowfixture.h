@@ -103,7 +103,7 @@ protected:
         s.folderBrowser = std::make_unique<StandIn>(o);
         s.shellOpener = std::make_unique<StandIn>(o);
         s.soundPlayer = std::make_unique<StandIn>(o);
-        s.fileSystem = MakeRealFileSystem();
+        s.fileSystem = makeRealFileSystem();
         s.trayShell = std::make_unique<AcceptingTray>();
         s.showMessage = [o](const std::string& m) { o->messages.push_back(m); };
         s.reportError = [o](const std::string& m) { o->reports.push_back(m); };

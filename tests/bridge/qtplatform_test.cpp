@@ -44,7 +44,7 @@ TEST(ResolveSoundFileTest, LooksInCurrentDirectoryBeforeProgramFolder)
         if (row.inProgram)
             writeFile(dir / "program/open.wav", "RIFF");
         const std::string expected = *row.expected ? dir / row.expected + "/open.wav" : "";
-        EXPECT_EQ(ResolveSoundFile("open.wav", dir / "current", dir / "program"), expected);
+        EXPECT_EQ(resolveSoundFile("open.wav", dir / "current", dir / "program"), expected);
     }
 }
 
@@ -72,7 +72,7 @@ TEST_F(QtPlatformTest, SoundPlayerPlaysOpenWavFromCurrentDirectoryElseDefaultSou
 TEST_F(QtPlatformTest, SoundPlayerOutlivingItsParentObjectIsSafe)
 {
     auto owner = std::make_unique<QObject>();
-    auto player = MakeQtSoundPlayer(owner.get());
+    auto player = makeQtSoundPlayer(owner.get());
     owner.reset(); // takes the sound effect with it: neither a crash nor a double free follows
     EXPECT_NO_THROW(player->PlayAsync("open.wav"));
     player.reset();
@@ -88,7 +88,7 @@ TEST_F(QtPlatformTest, ExeTargetGoesToWineWhenOnPath)
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(m_dir / "bin") + ":" + oldPath);
 
-    MakeDesktopShellOpener()->Open("open", m_dir / "mt4/terminal.exe");
+    makeDesktopShellOpener()->Open("open", m_dir / "mt4/terminal.exe");
 
     const bool ran = QTest::qWaitFor([&] { return fs::exists(record); }, 10000);
     qputenv("PATH", oldPath);

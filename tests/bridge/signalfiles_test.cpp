@@ -126,10 +126,10 @@ TEST_F(SignalFiles, LinkNamedLikeSignalFileIsReplacedNotWrittenThrough)
 TEST_F(SignalFiles, DeleteRemovesOnlyEurusdAndIgnoresFailure)
 {
     ASSERT_EQ(write(terminal(), {kEurusd, kGbpusd, kUsdjpy}), "");
-    DeleteEurusdSignalFile(terminal());
+    deleteEurusdSignalFile(terminal());
     EXPECT_EQ(listTree(files()), Names({"GBPUSD", "USDJPY"}));
-    EXPECT_NO_THROW(DeleteEurusdSignalFile(terminal()));
-    EXPECT_NO_THROW(DeleteEurusdSignalFile(m_dir / "nowhere"));
+    EXPECT_NO_THROW(deleteEurusdSignalFile(terminal()));
+    EXPECT_NO_THROW(deleteEurusdSignalFile(m_dir / "nowhere"));
 }
 
 TEST_F(SignalFiles, EveryTargetIsWrittenAndABrokenOneDoesNotStarveTheOthers)
@@ -137,13 +137,13 @@ TEST_F(SignalFiles, EveryTargetIsWrittenAndABrokenOneDoesNotStarveTheOthers)
     const std::string data = m_dir / "data/MQL4/Files";
     fs::create_directories(data);
     const TerminalTarget broken{m_dir / "old/experts", m_dir / "old/experts/files"}; // no such folder
-    const std::vector<TerminalTarget> targets = {broken, LegacyTarget(terminal()), {m_dir / "data/MQL4/Experts", data}};
+    const std::vector<TerminalTarget> targets = {broken, legacyTarget(terminal()), {m_dir / "data/MQL4/Experts", data}};
     EXPECT_EQ(listTargets(targets, {kEurusd, kGbpusd}), "Cannot create file " + broken.signalFolder + "/EURUSD");
     EXPECT_EQ(listTree(files()), Names({"EURUSD", "GBPUSD"}));
     EXPECT_EQ(readFile(data + "/GBPUSD"), kGbpusd);
     EXPECT_FALSE(fs::exists(m_dir / "old")) << "never created";
 
-    DeleteEurusdSignalFiles(targets);
+    deleteEurusdSignalFiles(targets);
     EXPECT_EQ(listTree(files()), Names({"GBPUSD"}));
     EXPECT_EQ(listTree(data), Names({"GBPUSD"}));
     EXPECT_EQ(listTargets({}, {kEurusd}), "");

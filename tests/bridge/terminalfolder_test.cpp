@@ -35,7 +35,7 @@ struct StandIns final : FolderBrowser, FileSystem {
         real->RemoveIgnoringErrors(path);
     }
     std::optional<std::string> answer;
-    std::unique_ptr<FileSystem> real = MakeRealFileSystem();
+    std::unique_ptr<FileSystem> real = makeRealFileSystem();
     Lines log;
 };
 
@@ -61,7 +61,7 @@ protected:
     {
         m_os.answer = std::move(answer);
         m_os.log.clear();
-        return ChooseTerminalFolder(current, ResolveTerminalTargets(current).targets, m_dir / "program", m_os, m_os);
+        return chooseTerminalFolder(current, resolveTerminalTargets(current).targets, m_dir / "program", m_os, m_os);
     }
 
     ScratchFolder m_dir;
@@ -145,7 +145,7 @@ TEST_F(ChooseTerminalFolderTest, WineInstallationGoesToItsDataFolderAndNeverStar
     fs::create_directories(install + "/experts/files"); // upgraded from before 600: both are served
     choice = choose("", install);
     EXPECT_EQ(choice.folder, install) << "the stored folder stays the one chosen";
-    EXPECT_EQ(choice.targets, (std::vector<TerminalTarget>{LegacyTarget(install), {data + "/MQL4/Experts", data + "/MQL4/Files"}}));
+    EXPECT_EQ(choice.targets, (std::vector<TerminalTarget>{legacyTarget(install), {data + "/MQL4/Experts", data + "/MQL4/Files"}}));
     EXPECT_EQ(readFile(data + "/MQL4/Experts/Quorvane.mq4"), "source v1");
     EXPECT_EQ(readFile(install + "/experts/Quorvane.mq4"), "source v1");
 
@@ -163,8 +163,8 @@ TEST_F(ChooseTerminalFolderTest, WineInstallationGoesToItsDataFolderAndNeverStar
 
 TEST(SignalFoldersHintTest, NamesEachSignalFolder)
 {
-    EXPECT_EQ(SignalFoldersHint({}), "");
-    EXPECT_EQ(SignalFoldersHint({LegacyTarget("/a"), {"/d/MQL4/Experts", "/d/MQL4/Files"}}),
+    EXPECT_EQ(signalFoldersHint({}), "");
+    EXPECT_EQ(signalFoldersHint({legacyTarget("/a"), {"/d/MQL4/Experts", "/d/MQL4/Files"}}),
               "Signal files go to:\n/a/experts/files\n/d/MQL4/Files");
 }
 
@@ -175,9 +175,9 @@ TEST(ButtonsTest, TerminalOpensTerminalExeAndSoundPlaysOpenWav)
         void PlayAsync(const std::string& name) override { calls.push_back("play " + name); }
         Lines calls;
     } desktop;
-    CallTerminal("/opt/mt4", desktop);
-    CallTerminal("", desktop);
-    PlayOpenSound(desktop);
+    callTerminal("/opt/mt4", desktop);
+    callTerminal("", desktop);
+    playOpenSound(desktop);
     EXPECT_EQ(desktop.calls, Lines({"open /opt/mt4/terminal.exe", "open /terminal.exe", "play open.wav"}));
 }
 

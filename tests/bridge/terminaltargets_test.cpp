@@ -61,7 +61,7 @@ protected:
     /// The targets of `folder` as paths below the scratch folder: "expert | signal".
     std::vector<std::string> resolve(const std::string& folder, bool* missing = nullptr) const
     {
-        const TerminalTargets t = ResolveTerminalTargets(m_dir / folder);
+        const TerminalTargets t = resolveTerminalTargets(m_dir / folder);
         std::vector<std::string> out;
         for (const TerminalTarget& target : t.targets)
             out.push_back(relative(target.expertFolder) + " | " + relative(target.signalFolder));
@@ -166,10 +166,10 @@ TEST_F(TerminalTargetsTest, LayoutsResolveToEveryExistingTarget)
 
 TEST_F(TerminalTargetsTest, LegacyTargetIsTheFolderTextJoinedAsItIs)
 {
-    EXPECT_EQ(LegacyTarget("/opt/mt4/"), (TerminalTarget{"/opt/mt4//experts", "/opt/mt4//experts/files"}));
-    EXPECT_TRUE(ResolveTerminalTargets("").targets.empty());
+    EXPECT_EQ(legacyTarget("/opt/mt4/"), (TerminalTarget{"/opt/mt4//experts", "/opt/mt4//experts/files"}));
+    EXPECT_TRUE(resolveTerminalTargets("").targets.empty());
     lay({"mt4/experts/files/"});
-    EXPECT_EQ(ResolveTerminalTargets(m_dir / "mt4/").targets, std::vector{LegacyTarget(m_dir / "mt4/")});
+    EXPECT_EQ(resolveTerminalTargets(m_dir / "mt4/").targets, std::vector{legacyTarget(m_dir / "mt4/")});
 }
 
 TEST_F(TerminalTargetsTest, InstallationReachedThroughDosdevicesLink)
@@ -237,7 +237,7 @@ TEST_F(TerminalTargetsTest, PlatformWithAppDataThroughAStandInLocator)
     appData.terminal = m_dir / "AppData/Roaming/MetaQuotes/Terminal";
     lay(dataFolder("AppData/Roaming/MetaQuotes/Terminal/" + kHash + "/", utf16le(u"C:\\PROGRAM FILES\\MetaTrader 4")));
     lay({"install/terminal.exe=x"});
-    const TerminalTargets t = ResolveTerminalTargets(m_dir / "install", appData);
+    const TerminalTargets t = resolveTerminalTargets(m_dir / "install", appData);
     ASSERT_EQ(t.targets.size(), 1u);
     EXPECT_EQ(relative(t.targets[0].signalFolder), "AppData/Roaming/MetaQuotes/Terminal/" + kHash + "/MQL4/Files");
 }
@@ -263,9 +263,9 @@ TEST_F(TerminalTargetsTest, OriginFileEncodings)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         writeFile(m_dir / "origin.txt", row.bytes);
-        EXPECT_EQ(ReadOriginFile(m_dir / "origin.txt"), row.text);
+        EXPECT_EQ(readOriginFile(m_dir / "origin.txt"), row.text);
     }
-    EXPECT_EQ(ReadOriginFile(m_dir / "missing.txt"), std::nullopt);
+    EXPECT_EQ(readOriginFile(m_dir / "missing.txt"), std::nullopt);
 }
 
 TEST(SameWindowsPathTest, CaseSeparatorsAndTrailingSeparators)
@@ -287,7 +287,7 @@ TEST(SameWindowsPathTest, CaseSeparatorsAndTrailingSeparators)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.a) + " ~ " + row.b);
-        EXPECT_EQ(SameWindowsPath(row.a, row.b), row.same);
+        EXPECT_EQ(sameWindowsPath(row.a, row.b), row.same);
     }
 }
 

@@ -81,10 +81,10 @@ TEST(SyncSymbolItems, TouchesTheSelectorOnlyWhenSomethingChanged)
     };
     for (const auto& [before, changed] : rows) {
         Strings items = before;
-        EXPECT_EQ(SyncSymbolItems(items, records), changed) << ::testing::PrintToString(before);
+        EXPECT_EQ(syncSymbolItems(items, records), changed) << ::testing::PrintToString(before);
         EXPECT_EQ(items, (Strings{"EURUSD", "GBP"}));
     }
     Strings items = {"EURUSD"};
-    EXPECT_TRUE(SyncSymbolItems(items, {}));
+    EXPECT_TRUE(syncSymbolItems(items, {}));
     EXPECT_TRUE(items.empty());
 }

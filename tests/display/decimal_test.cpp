@@ -57,7 +57,7 @@ TEST(StrToFloatTest, ConvertsOrRefusesNamingTheText)
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string("'") + row.text + "' with '" + row.separator + "'");
         try {
-            const double value = StrToFloat(row.text, row.separator);
+            const double value = strToFloat(row.text, row.separator);
             EXPECT_EQ(std::optional<double>(value), row.value);
         } catch (const EConvertError& e) {
             EXPECT_FALSE(row.value.has_value());
@@ -89,7 +89,7 @@ TEST(SignalToFloatTest, ReadsThePointAlwaysAndTheRegionalSeparatorToo)
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string("'") + row.text + "' with '" + row.regional + "'");
         try {
-            EXPECT_EQ(std::optional<double>(SignalToFloat(row.text, row.regional)), row.value);
+            EXPECT_EQ(std::optional<double>(signalToFloat(row.text, row.regional)), row.value);
         } catch (const EConvertError& e) {
             EXPECT_FALSE(row.value.has_value());
             EXPECT_EQ(std::string(e.what()), "'" + std::string(row.text) + "' is not a valid floating point value");
@@ -116,26 +116,26 @@ private:
 
 TEST_F(CommaLocale, SignalReadsWithThePointWhileEdit1TextsKeepTheComma)
 {
-    const char separator = RegionalDecimalSeparator();
+    const char separator = regionalDecimalSeparator();
     ASSERT_EQ(separator, ',');
-    EXPECT_EQ(SignalToFloat("0.2521", separator), 0.2521);
-    EXPECT_EQ(SignalToFloat("-0,2521", separator), -0.2521);
-    EXPECT_EQ(MaxSignalText(25, separator), "0,25");
-    EXPECT_EQ(StrToFloat(MaxSignalText(25, separator), separator), 0.25);
+    EXPECT_EQ(signalToFloat("0.2521", separator), 0.2521);
+    EXPECT_EQ(signalToFloat("-0,2521", separator), -0.2521);
+    EXPECT_EQ(maxSignalText(25, separator), "0,25");
+    EXPECT_EQ(strToFloat(maxSignalText(25, separator), separator), 0.25);
 }
 
 TEST(MaxSignalTextTest, EveryPositionGivesItsHundredthsAndReadsBack)
 {
-    EXPECT_EQ(MaxSignalText(50, '.'), "0.5");
-    EXPECT_EQ(MaxSignalText(100, '.'), "1");
-    EXPECT_EQ(MaxSignalText(100, ','), "1");
+    EXPECT_EQ(maxSignalText(50, '.'), "0.5");
+    EXPECT_EQ(maxSignalText(100, '.'), "1");
+    EXPECT_EQ(maxSignalText(100, ','), "1");
     for (int position = 1; position <= 99; ++position) {
         std::string expected = "0," + std::string(position < 10 ? "0" : "") + std::to_string(position);
         if (expected.back() == '0')
             expected.pop_back();
-        const std::string text = MaxSignalText(position, ',');
+        const std::string text = maxSignalText(position, ',');
         EXPECT_EQ(text, expected);
-        EXPECT_EQ(StrToFloat(text, ','), position / 100.0) << text;
+        EXPECT_EQ(strToFloat(text, ','), position / 100.0) << text;
     }
 }
 

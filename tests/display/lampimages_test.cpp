@@ -25,7 +25,7 @@ protected:
     static void TearDownTestSuite() { s_app.reset(); }
     static inline std::unique_ptr<QGuiApplication> s_app;
 
-    const std::vector<QIcon> images = MakeLampImages();
+    const std::vector<QIcon> images = makeLampImages();
     QImage imageAt(std::size_t index, int ratio) const
     {
         return images.at(index).pixmap(QSize(16, 16), ratio).toImage().convertToFormat(QImage::Format_ARGB32);

@@ -51,7 +51,7 @@ TEST(LampsTest, LightsExactlyTheLampsAtOrBelowTheSignal)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const LampState state = ComputeLamps(row.maximum, row.signal);
+        const LampState state = computeLamps(row.maximum, row.signal);
         EXPECT_EQ(state.longLit, row.longLit);
         EXPECT_EQ(state.shortLit, row.shortLit);
         // Tray: 1 positive, 2 negative, 0 zero; arrow: 4 up, 3 down, -1 kept.
@@ -67,8 +67,8 @@ TEST(LampsTest, LitCountRisesMonotonicallyToEightAndShortMirrorsLong)
         int previous = 0;
         for (int step = 1; step <= 400; ++step) {
             const double signal = maximum * step / 320.0;
-            const LampState up = ComputeLamps(maximum, signal);
-            const LampState down = ComputeLamps(maximum, -signal);
+            const LampState up = computeLamps(maximum, signal);
+            const LampState down = computeLamps(maximum, -signal);
             ASSERT_GE(up.longLit, previous) << "maximum " << maximum << " signal " << signal;
             ASSERT_EQ(down.shortLit, up.longLit);
             ASSERT_EQ(down.longLit + up.shortLit, 0);

@@ -136,7 +136,7 @@ TEST_F(Faults, TerminalFolderDisappearingWhileRunningIsADataErrorUntilItReturns)
     fs::create_directories(m_harness.signalFolder);
     EXPECT_EQ(poll("/good/9"), "Connected!");
     for (const std::string& record : m_form->records())
-        EXPECT_EQ(signalFile(ShortName(record)), record);
+        EXPECT_EQ(signalFile(shortName(record)), record);
     EXPECT_EQ(m_harness.logEntries(), 1u);
 }
 

@@ -160,7 +160,7 @@ void expectOnlyWholeSignalFiles(const FormHarness& harness, std::set<std::string
         EXPECT_FALSE(content.empty());
         EXPECT_EQ(std::count(content.begin(), content.end(), ')'), 1);
         EXPECT_EQ(content.back(), ')');
-        EXPECT_EQ(ShortName(content), name);
+        EXPECT_EQ(shortName(content), name);
     }
 }
 

@@ -42,7 +42,7 @@ TEST(ErrorLogLine, QuotesAtMost64KiBOfTheReplyAndSaysHowMuchIsLeftOut)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(ErrorLogLine("Connection refused", row.reply, "08.12.2026 10:15:30"),
+        EXPECT_EQ(errorLogLine("Connection refused", row.reply, "08.12.2026 10:15:30"),
                   "Connection refused, " + row.quoted + ", 08.12.2026 10:15:30");
     }
 }
@@ -51,13 +51,13 @@ TEST(ErrorLogLine, QuotesAtMost64KiBOfTheMessageToo)
 {
     // "result element expected" quotes the response element, as large as the body.
     const std::string message = "SOAP Response Packet: result element expected, received \"" + kLimitA + "\"";
-    EXPECT_EQ(ErrorLogLine(message, "r", "t"), message.substr(0, kLogQuoteLimit) + "... [58 bytes left out], r, t");
+    EXPECT_EQ(errorLogLine(message, "r", "t"), message.substr(0, kLogQuoteLimit) + "... [58 bytes left out], r, t");
 }
 
 TEST(AppendLog, AddsOneLfTerminatedLineAfterTheLastByte)
 {
     ScratchFolder dir;
-    const std::string line = ErrorLogLine("m", std::string(1 << 20, 'x'), "t");
+    const std::string line = errorLogLine("m", std::string(1 << 20, 'x'), "t");
     AppendLog(dir.path() + "/", line, "error_log.txt");
     writeFile(dir / "other.txt", "no line end");
     AppendLog(dir.path() + "/", "next", "other.txt");

@@ -27,7 +27,7 @@ LoopbackServer::Responder always(HttpReply reply)
 }
 
 std::unique_ptr<THTTPRIO> client(const std::string& url, std::chrono::milliseconds timeout = 2s,
-                                 const InvokableRegistry& registry = InvRegistry())
+                                 const InvokableRegistry& registry = invRegistry())
 {
     auto rio = std::make_unique<THTTPRIO>(registry);
     rio->SetURL(url);
@@ -87,7 +87,7 @@ TEST(HttpExchange, SendsThePostWithTheRequiredHeadersAndBody)
     EXPECT_EQ(head, "POST /svc/server.php?key=1\nHost: 127.0.0.1:" + std::to_string(server.port())
                   + "\nUser-Agent: Quorvane SOAP 1.1\nSOAPAction: \"urn:HelloWorld#Adder\"\nContent-Type: text/xml"
                     "\nAccept: text/xml\nContent-Length: " + std::to_string(request.body.size()));
-    EXPECT_EQ(request.body, BuildSignalRequest("urn:HelloWorld", 3, "a&b"));
+    EXPECT_EQ(request.body, buildSignalRequest("urn:HelloWorld", 3, "a&b"));
 }
 
 TEST(HttpExchange, StatusAndBodyDecideTheOutcome)
@@ -203,7 +203,7 @@ TEST(Registration, IsReadAgainOnEveryCall)
 {
     LoopbackServer server(always(httpReply(200, "OK", fixture("return_none_matching.xml"))));
     InvokableRegistry registry;
-    RegisterHelloWorld(registry);
+    registerHelloWorld(registry);
     InvokableInterface info = *registry.Find("HelloWorldPortType");
     info.returnNames = "x,y/B:z"; // split at every separator, matched without case
     registry.RegisterInterface(info);
@@ -217,7 +217,7 @@ TEST(Registration, IsReadAgainOnEveryCall)
 
     EXPECT_EQ(seen(server), (std::vector<std::string>{"POST /webservice/server.php \"urn:HelloWorld#Adder\"",
                                                       "POST /webservice/server.php \"urn:Other#Act\""}));
-    EXPECT_EQ(server.requests().back().body, BuildSignalRequest("urn:Other", 0, ""));
+    EXPECT_EQ(server.requests().back().body, buildSignalRequest("urn:Other", 0, ""));
 
     InvokableRegistry empty; // an unregistered interface fails without sending
     EXPECT_THROW(client(server.url(), 2s, empty)->Signal(0, ""), Exception);
@@ -250,7 +250,7 @@ TEST(ReadServicePort, FindsThePortOrSaysWhatIsMissing)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string result = outcome([&] {
-            const ServicePort port = ReadServicePort(row.wsdl, "HelloWorld", "HelloWorldPort", "Signal");
+            const ServicePort port = readServicePort(row.wsdl, "HelloWorld", "HelloWorldPort", "Signal");
             return port.location + "|" + port.soapAction + "|" + port.nameSpace;
         });
         EXPECT_EQ(result, row.expected);

@@ -54,7 +54,7 @@ TEST(DemoService, ClientAndToolGetDriftingRecordsOfTheMajorPairs)
     const std::vector<std::string> second = SplitReply(GetSignalService(true, url + "?wsdl")->Signal(0, ""));
     ASSERT_THAT(first, SizeIs(AllOf(Ge(6u), Le(10u))));
     ASSERT_EQ(first.size(), second.size());
-    EXPECT_EQ(ShortName(first[0]), "EURUSD");
+    EXPECT_EQ(shortName(first[0]), "EURUSD");
     for (size_t i = 0; i < first.size(); ++i) {
         EXPECT_THAT(first[i], MatchesRegex(R"(\(Symbol:[A-Z]{6},Price:[0-9]+\.[0-9]+,Time:[0-9]{4}\.[0-9]{2}\.[0-9]{2} )"
                                            R"([0-9]{2}:[0-9]{2},Signal:-?[01]\.[0-9]{4}\))"));

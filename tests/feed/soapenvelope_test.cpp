@@ -44,7 +44,7 @@ TEST(SignalRequest, IsByteExactWithArgumentsWrittenAndEscaped)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(BuildSignalRequest("urn:HelloWorld", row.format, row.fuck), request(row.formatText, row.fuckText));
+        EXPECT_EQ(buildSignalRequest("urn:HelloWorld", row.format, row.fuck), request(row.formatText, row.fuckText));
     }
 }
 
@@ -128,7 +128,7 @@ class Decode : public TestWithParam<DecodeRow> {};
 
 TEST_P(Decode, GivesTextOrExactMessage)
 {
-    EXPECT_EQ(outcome([] { return DecodeSignalResponse(fixture(GetParam().file)); }), GetParam().expected);
+    EXPECT_EQ(outcome([] { return decodeSignalResponse(fixture(GetParam().file)); }), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(CannedResponses, Decode, ValuesIn(kCannedResponses),
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(CannedResponses, Decode, ValuesIn(kCannedResponses),
 TEST(DecodeFault, CarriesCodeActorAndDetail)
 {
     try {
-        DecodeSignalResponse(fixture("fault.xml"));
+        decodeSignalResponse(fixture("fault.xml"));
         FAIL() << "no fault raised";
     } catch (const ERemotableException& e) {
         EXPECT_EQ(e.FaultCode() + " | " + e.FaultActor() + " | " + e.FaultDetail(),
@@ -164,7 +164,7 @@ TEST(DecodeParseError, ThreeLinesWithReasonLineAndSource)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string message = outcome([&] { return DecodeSignalResponse(row.body); });
+        const std::string message = outcome([&] { return decodeSignalResponse(row.body); });
         const std::string tail = "\r\nLine: " + std::to_string(row.line) + "\r\n" + row.source;
         EXPECT_THAT(message, AllOf(StartsWith("EDOMParseError: "), EndsWith(tail)));
         EXPECT_GT(message.size(), tail.size() + 16) << "no reason";
@@ -176,6 +176,6 @@ TEST(DecodeHostileInput, EntityBombIsRefusedQuickly)
 {
     // Expanded, the bomb is 3 GB of "lol"; libxml2's default limits stop it.
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_THROW(DecodeSignalResponse(fixture("entity_bomb.xml")), EDOMParseError);
+    EXPECT_THROW(decodeSignalResponse(fixture("entity_bomb.xml")), EDOMParseError);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }

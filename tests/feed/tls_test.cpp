@@ -56,7 +56,7 @@ LoopbackServer::Responder answering()
 
 std::string callThrough(std::unique_ptr<WebNode> node, const LoopbackServer& server)
 {
-    THTTPRIO rio(InvRegistry(), std::move(node));
+    THTTPRIO rio(invRegistry(), std::move(node));
     rio.SetURL(server.url());
     rio.SetTimeouts(5s, 5s);
     return outcome([&] { return rio.Signal(0, ""); });
@@ -136,7 +136,7 @@ TEST(Https, KeepsTheConnectionAcrossCalls)
     // The relaxed date check is set on every handshake; a second call on the
     // same client reuses the verified connection instead.
     LoopbackServer server(answering(), makeCertificate(with(kRightName, {}, -60, -1), &authorities().trusted));
-    THTTPRIO rio(InvRegistry(), trustingTestCa());
+    THTTPRIO rio(invRegistry(), trustingTestCa());
     rio.SetURL(server.url());
     rio.SetTimeouts(5s, 5s);
     EXPECT_EQ(outcome([&] { return rio.Signal(0, ""); }), "= (Symbol:EURUSD)");

@@ -9,7 +9,7 @@
 
 namespace quorvane::fuzz {
 
-/// SplitReply, GetField, ShortName and SyncSymbolItems on one reply text.
+/// SplitReply, GetField, shortName and syncSymbolItems on one reply text.
 std::string checkRecords(std::string_view input);
 
 /// TIniFile on a settings file holding `input`: reads never throw, a written

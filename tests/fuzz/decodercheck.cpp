@@ -119,7 +119,7 @@ Outcome decode(std::string_view body)
 {
     Outcome outcome;
     try {
-        outcome.text = DecodeSignalResponse(body);
+        outcome.text = decodeSignalResponse(body);
         if (!validUtf8(outcome.text))
             outcome.broken = "the reply text is not UTF-8";
     } catch (const Exception& e) {

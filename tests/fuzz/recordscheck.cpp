@@ -85,27 +85,27 @@ std::string checkRecords(std::string_view input)
                 return "a field value of a record holds ')'";
         }
         const std::string symbol = GetField(record, "Symbol");
-        if (ShortName(record) != symbol.substr(0, std::min<std::size_t>(6, symbol.size())))
-            return "ShortName is not the first six characters of Symbol";
+        if (shortName(record) != symbol.substr(0, std::min<std::size_t>(6, symbol.size())))
+            return "shortName is not the first six characters of Symbol";
     }
 
     // Start the selector from the short names of the input's second half, which
     // often matches in part and so reaches the item-by-item comparison.
     std::vector<std::string> items;
     for (const std::string& record : SplitReply(input.substr(input.size() / 2)))
-        items.push_back(ShortName(record));
+        items.push_back(shortName(record));
     const std::vector<std::string> before = items;
-    const bool changed = SyncSymbolItems(items, records);
+    const bool changed = syncSymbolItems(items, records);
     if (items.size() != records.size())
         return "selector item count differs from the record count";
     for (std::size_t i = 0; i < records.size(); ++i) {
-        if (items[i] != ShortName(records[i]))
+        if (items[i] != shortName(records[i]))
             return "selector item is not its record's short name";
     }
     if (changed != (before != items))
-        return "SyncSymbolItems reports a change wrongly";
-    if (SyncSymbolItems(items, records))
-        return "a second SyncSymbolItems still reports a change";
+        return "syncSymbolItems reports a change wrongly";
+    if (syncSymbolItems(items, records))
+        return "a second syncSymbolItems still reports a change";
     return {};
 }
 

@@ -53,7 +53,7 @@ FormServices FormHarness::services(std::function<std::string()> urlForPoll,
     s.folderBrowser = std::make_unique<NoFolderBrowser>();
     s.shellOpener = std::make_unique<NoShell>();
     s.soundPlayer = std::make_unique<NoSound>();
-    s.fileSystem = MakeRealFileSystem();
+    s.fileSystem = makeRealFileSystem();
     s.trayShell = std::make_unique<AcceptingTray>();
     s.showMessage = [this](const std::string& m) { shown.push_back(m); };
     s.reportError = [this](const std::string& m) { reported.push_back(m); };
@@ -73,7 +73,7 @@ QDateTime FormHarness::logTime()
 
 std::string FormHarness::logEntryEnd()
 {
-    return ", " + LogTimestamp(logTime()) + "\n";
+    return ", " + logTimestamp(logTime()) + "\n";
 }
 
 std::size_t FormHarness::logEntries() const

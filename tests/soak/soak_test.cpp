@@ -171,7 +171,7 @@ TEST(Soak, PollsThroughEveryKindOfReplyLeaveNothingBehind)
     const auto lastRecords = SplitReply(lastReply);
     ASSERT_EQ(lastRecords.size(), 3u);
     for (const std::string& record : lastRecords)
-        EXPECT_EQ(readFile(harness.signalFolder + ShortName(record)), record);
+        EXPECT_EQ(readFile(harness.signalFolder + shortName(record)), record);
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(harness.signalFolder))
         ++files;

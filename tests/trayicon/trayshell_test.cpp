@@ -13,11 +13,11 @@ namespace {
 TEST(MouseMessagesFor, EachReportedActionBecomesItsButtonMessages)
 {
     using Q = QSystemTrayIcon;
-    EXPECT_EQ(MouseMessagesFor(Q::Trigger), std::vector<unsigned>({WM_LBUTTONDOWN, WM_LBUTTONUP}));
-    EXPECT_EQ(MouseMessagesFor(Q::DoubleClick), std::vector<unsigned>({WM_LBUTTONDBLCLK}));
-    EXPECT_EQ(MouseMessagesFor(Q::Context), std::vector<unsigned>({WM_RBUTTONDOWN, WM_RBUTTONUP}));
-    EXPECT_EQ(MouseMessagesFor(Q::MiddleClick), std::vector<unsigned>({WM_MBUTTONDOWN, WM_MBUTTONUP}));
-    EXPECT_TRUE(MouseMessagesFor(Q::Unknown).empty());
+    EXPECT_EQ(mouseMessagesFor(Q::Trigger), std::vector<unsigned>({WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    EXPECT_EQ(mouseMessagesFor(Q::DoubleClick), std::vector<unsigned>({WM_LBUTTONDBLCLK}));
+    EXPECT_EQ(mouseMessagesFor(Q::Context), std::vector<unsigned>({WM_RBUTTONDOWN, WM_RBUTTONUP}));
+    EXPECT_EQ(mouseMessagesFor(Q::MiddleClick), std::vector<unsigned>({WM_MBUTTONDOWN, WM_MBUTTONUP}));
+    EXPECT_TRUE(mouseMessagesFor(Q::Unknown).empty());
 }
 
 // An icon record without a picture, which the shell accepts all the same.
