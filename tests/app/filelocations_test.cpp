@@ -4,16 +4,14 @@
 // run as root, so every case runs in a child process as "nobody" then.
 
 #include "scratchfolder.h"
+#include "unprivileged.h"
 
 #include "filelocations.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -24,47 +22,6 @@ namespace quorvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-/// Runs fn with ordinary permissions and returns its text. As root: the
-/// tree is handed to "nobody" and fn runs in a child that has dropped to it.
-std::string asOrdinaryUser(const std::string& tree, const std::function<std::string()>& fn)
-{
-    if (::geteuid() != 0)
-        return fn();
-    const passwd* nobody = ::getpwnam("nobody");
-    if (!nobody)
-        return "!no user nobody";
-    for (const auto& entry : fs::recursive_directory_iterator(tree))
-        if (::lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
-            return "!chown failed";
-    if (::lchown(tree.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
-        return "!chown failed";
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "!pipe failed";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        std::string out;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
-            out = "!could not drop privileges";
-        else
-            out = fn();
-        const ssize_t written = ::write(fds[1], out.data(), out.size());
-        ::_exit(written == static_cast<ssize_t>(out.size()) ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string out;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        out.append(buffer, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "!child failed";
-    return out;
-}
 
 std::string serialise(const LocationChoice& c)
 {
@@ -183,9 +140,9 @@ TEST_F(FileLocationsTest, DecidesBesideTheExecutableOrThePerUserFolders)
         }
         ::chmod(prog.c_str(), row.programFolder);
         const UserFolders env{expand(row.home, base), expand(row.configHome, base), expand(row.stateHome, base)};
-        const std::string got = asOrdinaryUser(base, [&] {
+        const std::string got = runAsOrdinaryUser([&] {
             return serialise(chooseFileLocations(prog + "/quorvane", env));
-        });
+        }, base);
         const std::string want = expand(row.settings, base) + "\n" + expand(row.alarmLog, base) + "\n"
                                + expand(row.errorLogFolder, base) + "\n" + expand(row.configFolder, base) + "\n"
                                + expand(row.stateFolder, base) + "\n" + row.error;
@@ -208,9 +165,9 @@ TEST_F(FileLocationsTest, PerUserSettingsFileBearsTheExecutablesName)
 {
     const std::string prog = root / "opt";
     makeFolder(prog, 0555);
-    const std::string got = asOrdinaryUser(root.path(), [&] {
+    const std::string got = runAsOrdinaryUser([&] {
         return chooseFileLocations(prog + "/QuorVane.bin", {root / "home", "/cfg", "/state"}).locations.settingsFile;
-    });
+    }, root.path());
     EXPECT_EQ(got, "/cfg/quorvane/QuorVane.INI");
     EXPECT_EQ(fileLocationsBeside(prog + "/QuorVane.bin").settingsFile, prog + "/QuorVane.INI");
 }
@@ -245,7 +202,7 @@ TEST_F(FileLocationsTest, CreatesThePerUserFoldersOrSaysWhyNot)
         FileLocations where;
         where.configFolder = expand(row.config, base);
         where.stateFolder = expand(row.state, base);
-        const std::string got = asOrdinaryUser(base, [&] { return createLocationFolders(where); });
+        const std::string got = runAsOrdinaryUser([&] { return createLocationFolders(where); }, base);
         EXPECT_EQ(got, expand(row.error, base));
         EXPECT_EQ(readFile(base + "/file"), "someone's file") << "nothing is lost";
         for (const std::string& folder : {where.configFolder, where.stateFolder}) {
@@ -261,7 +218,7 @@ TEST_F(FileLocationsTest, CreatedFoldersArePrivateAndExistingOnesUntouched)
     makeFolder(root / "home", 0755);
     FileLocations where;
     where.configFolder = root / "home/.config/quorvane/";
-    EXPECT_EQ(asOrdinaryUser(root.path(), [&] { return createLocationFolders(where); }), "");
+    EXPECT_EQ(runAsOrdinaryUser([&] { return createLocationFolders(where); }, root.path()), "");
     struct stat info {};
     ASSERT_EQ(::stat((root / "home/.config/quorvane").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);

@@ -2,14 +2,12 @@
 
 #include "exceptions.h"
 #include "scratchfolder.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -23,6 +21,7 @@ namespace quorvane {
 namespace {
 
 using test::listTree;
+using test::runAsOrdinaryUser;
 using test::readFile;
 using test::ScratchFolder;
 using test::writeFile;
@@ -149,37 +148,6 @@ TEST(IniFileTest, UnwritablePlacesAndLineBreaksReportUnableToWrite)
     EXPECT_EQ(readFile(ini.FileName()), "[Form]\r\nMaxS=25\r\n");
 }
 
-// Runs `fn` in a child process as an ordinary user, so that permission bits
-// count: as "nobody" when the tests run as root (root ignores them), as
-// ourselves otherwise. Returns what `fn` returned, or why it could not run.
-std::string asOrdinaryUser(const std::function<std::string()>& fn)
-{
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0)
-        return "no pipe";
-    const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
-    if (::geteuid() == 0 && !nobody)
-        return "no user nobody";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::string result;
-        if (nobody && (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0))
-            result = "cannot become nobody";
-        else
-            result = fn();
-        const ssize_t put = ::write(pipe[1], result.data(), result.size());
-        ::_exit(put == static_cast<ssize_t>(result.size()) ? 0 : 1);
-    }
-    ::close(pipe[1]);
-    std::string result;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, static_cast<std::size_t>(got));
-    ::close(pipe[0]);
-    ::waitpid(child, nullptr, 0);
-    return result;
-}
-
 struct Ownership {
     uid_t uid;
     gid_t gid;
@@ -241,7 +209,7 @@ TEST(IniFileTest, ReadOnlyFolderWritesThroughAWritableFileAndReportsTheRest)
         struct stat old {};
         ::stat(path.c_str(), &old);
 
-        const std::string result = asOrdinaryUser([&] {
+        const std::string result = runAsOrdinaryUser([&] {
             TIniFile ini(path);
             const std::string error = writeError(ini, "Form", "MaxS", "7");
             return error == "no exception" ? std::string("ok") : error;

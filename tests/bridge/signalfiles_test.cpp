@@ -5,6 +5,7 @@
 
 #include "exceptions.h"
 #include "scratchfolder.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -100,16 +101,18 @@ TEST_F(SignalFiles, FileThatMayNotBeReplacedIsCannotOpenAndStopsThereWithoutTemp
 
 TEST_F(SignalFiles, PermissionsRefusedLeaveOldContentAndNoTempFile)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
     writeFile(file("EURUSD"), "old)");
-    fs::permissions(file("EURUSD"), fs::perms::owner_read);
-    EXPECT_EQ(write(terminal(), {kEurusd}), "Cannot open file " + file("EURUSD"));
+    // Permissions do not bind the superuser: the writes run as an ordinary user.
+    const std::string refusals = runAsOrdinaryUser([&] {
+        fs::permissions(file("EURUSD"), fs::perms::owner_read);
+        std::string out = write(terminal(), {kEurusd}) + "\n";
+        fs::permissions(files(), fs::perms::owner_read | fs::perms::owner_exec);
+        out += write(terminal(), {kGbpusd});
+        fs::permissions(files(), fs::perms::owner_all);
+        return out;
+    }, m_dir.path());
+    EXPECT_EQ(refusals, "Cannot open file " + file("EURUSD") + "\nCannot create file " + file("GBPUSD"));
     EXPECT_EQ(readFile(file("EURUSD")), "old)");
-
-    fs::permissions(files(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(write(terminal(), {kGbpusd}), "Cannot create file " + file("GBPUSD"));
-    fs::permissions(files(), fs::perms::owner_all);
     EXPECT_EQ(listTree(files()), Names({"EURUSD"}));
 }
 
