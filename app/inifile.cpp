@@ -2,6 +2,7 @@
 
 #include "exceptions.h"
 #include "files.h"
+#include "text.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -40,19 +41,6 @@ std::string trimmed(const std::string& text)
     while (end > begin && isBlank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
-}
-
-char lowered(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowered(a[i]) != lowered(b[i]))
-            return false;
-    }
-    return true;
 }
 
 bool isSectionHeader(const std::string& line, std::string* name)
@@ -129,7 +117,7 @@ std::optional<std::size_t> findSection(const Document& document, const std::stri
 {
     std::string name;
     for (std::size_t i = 0; i < document.lines.size(); ++i) {
-        if (isSectionHeader(document.lines[i].text, &name) && sameName(name, section))
+        if (isSectionHeader(document.lines[i].text, &name) && equalsIgnoringAsciiCase(name, section))
             return i;
     }
     return std::nullopt;
@@ -158,7 +146,7 @@ bool lookUp(const std::string& path, const std::string& section, const std::stri
     const std::size_t end = sectionEnd(document, *header);
     std::string lineKey;
     for (std::size_t i = *header + 1; i < end; ++i) {
-        if (isKeyLine(document.lines[i].text, &lineKey, value) && sameName(lineKey, key)) {
+        if (isKeyLine(document.lines[i].text, &lineKey, value) && equalsIgnoringAsciiCase(lineKey, key)) {
             // Like the Windows functions: one pair of matching enclosing quotes goes.
             if (value->size() >= 2 && (value->front() == '"' || value->front() == '\'')
                 && value->back() == value->front())
@@ -301,7 +289,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         bool replaced = false;
         for (std::size_t i = start + 1; i < end && !replaced; ++i) {
             Line& line = document.lines[i];
-            if (isKeyLine(line.text, &lineKey, nullptr) && sameName(lineKey, cleanKey)) {
+            if (isKeyLine(line.text, &lineKey, nullptr) && equalsIgnoringAsciiCase(lineKey, cleanKey)) {
                 // The file's own spelling of the key stays.
                 line.text = lineKey + "=" + value;
                 replaced = true;

@@ -1,5 +1,7 @@
 #include "terminaltargets.h"
 
+#include "text.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -32,22 +34,6 @@ bool isFile(const fs::path& path)
 {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
-}
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // The terminal, on Windows or under Wine, finds its folders without letter case;

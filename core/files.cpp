@@ -65,19 +65,30 @@ unsigned currentUmask()
     return mask;
 }
 
+// Opens a plain file without blocking: a FIFO or a device put in the file's
+// place must not hang the program at start or exit. -1 with errno set otherwise.
+int openRegularFile(const std::string& path, int flags, struct stat& info)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
 // Rewrites the file itself, so its inode, links, owner, group and mode stay.
 FileResult rewriteInPlace(const std::string& path, std::string_view bytes, bool sync)
 {
-    // Something put in the file's place since the first look (a FIFO, a link)
-    // must neither block nor be written through.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
+    // Something put in the file's place since the first look (a link) must
+    // not be written through.
+    struct stat info {};
+    const int fd = openRegularFile(path, O_WRONLY | O_NOFOLLOW, info);
     if (fd < 0)
         return failure(FileStep::Open, errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return failure(FileStep::Open, EISDIR);
-    }
     // Room for a longer text first: a full disk then fails before a byte of
     // the old content changes. Other answers (a file system that cannot
     // reserve) leave it to the write.
@@ -201,16 +212,10 @@ FileResult replaceFile(const std::string& path, std::string_view bytes, const Re
 
 FileResult readFile(const std::string& path, std::string& bytes)
 {
-    // Non-blocking open and a regular-file check: a FIFO or a device put in
-    // the file's place must not hang the program at start or exit.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    struct stat info {};
+    const int fd = openRegularFile(path, O_RDONLY, info);
     if (fd < 0)
         return failure(FileStep::Open, errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return failure(FileStep::Open, EISDIR);
-    }
     bytes.clear();
     char buffer[8192];
     for (;;) {
