@@ -405,4 +405,49 @@ void TCCalendar::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, m_cache);
 }
 
+void TCCalendar::setDay(int value)
+{
+    writeProperty(m_report, this, &TCCalendar::SetDay, value);
+}
+
+void TCCalendar::setMonth(int value)
+{
+    writeProperty(m_report, this, &TCCalendar::SetMonth, value);
+}
+
+void TCCalendar::setYear(int value)
+{
+    writeProperty(m_report, this, &TCCalendar::SetYear, value);
+}
+
+void TCCalendar::setDate(const QDate& date)
+{
+    writeProperty(m_report, this, &TCCalendar::SetDate, date);
+}
+
+void TCCalendar::setCalendarDate(double value)
+{
+    writeProperty(m_report, this, &TCCalendar::SeTCCalendarDate, value);
+}
+
+void TCCalendar::setReadOnly(bool value)
+{
+    writeProperty(m_report, this, &TCCalendar::SetReadOnly, value);
+}
+
+void TCCalendar::setStartOfWeek(int value)
+{
+    writeProperty(m_report, this, &TCCalendar::SetStartOfWeek, value);
+}
+
+void TCCalendar::setUseCurrentDate(bool value)
+{
+    writeProperty(m_report, this, &TCCalendar::SetUseCurrentDate, value);
+}
+
+void TCCalendar::setGridLineWidth(int value)
+{
+    writeProperty(m_report, this, &TCCalendar::SetGridLineWidth, value);
+}
+
 } // namespace quorvane

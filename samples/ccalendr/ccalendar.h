@@ -3,6 +3,7 @@
 // and six week rows of day numbers. The selected cell is the calendar's day.
 
 #include "calendarmath.h"
+#include "propertywrite.h"
 
 #include <QDate>
 #include <QPixmap>
@@ -16,23 +17,23 @@ namespace quorvane {
 class TCCalendar : public QWidget {
     Q_OBJECT
     /// Day of the calendar date.
-    Q_PROPERTY(int Day READ Day WRITE SetDay STORED false)
+    Q_PROPERTY(int Day READ Day WRITE setDay STORED false)
     /// Month of the calendar date.
-    Q_PROPERTY(int Month READ Month WRITE SetMonth STORED false)
+    Q_PROPERTY(int Month READ Month WRITE setMonth STORED false)
     /// Year of the calendar date.
-    Q_PROPERTY(int Year READ Year WRITE SetYear STORED false)
+    Q_PROPERTY(int Year READ Year WRITE setYear STORED false)
     /// The calendar date as a QDate (worth storing while UseCurrentDate is off).
-    Q_PROPERTY(QDate Date READ GetDate WRITE SetDate)
+    Q_PROPERTY(QDate Date READ GetDate WRITE setDate)
     /// The calendar date as a day serial (days since 30 December 1899); Date stores it.
-    Q_PROPERTY(double CalendarDate READ CalendarDate WRITE SeTCCalendarDate STORED false)
+    Q_PROPERTY(double CalendarDate READ CalendarDate WRITE setCalendarDate STORED false)
     /// While true the user cannot select cells; code still sets the date.
-    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
     /// Weekday of column 0: 1 Monday .. 7 Sunday.
-    Q_PROPERTY(int StartOfWeek READ StartOfWeek WRITE SetStartOfWeek)
+    Q_PROPERTY(int StartOfWeek READ StartOfWeek WRITE setStartOfWeek)
     /// Whether the calendar set itself to today's date.
-    Q_PROPERTY(bool UseCurrentDate READ UseCurrentDate WRITE SetUseCurrentDate)
+    Q_PROPERTY(bool UseCurrentDate READ UseCurrentDate WRITE setUseCurrentDate)
     /// Width of the grid lines in pixels.
-    Q_PROPERTY(int GridLineWidth READ GridLineWidth WRITE SetGridLineWidth)
+    Q_PROPERTY(int GridLineWidth READ GridLineWidth WRITE setGridLineWidth)
 public:
     /// Where today's date comes from; the machine's local date by default.
     using TodayFunction = std::function<QDate()>;
@@ -117,6 +118,20 @@ public:
     /// Sets the grid-line width and relays out the cells.
     void SetGridLineWidth(int value);
 
+    /// Qt-style setters (set + the property name, as uic calls them) behind the
+    /// properties: the Set operations, but a refused value is reported, not thrown.
+    void setDay(int value);
+    void setMonth(int value);
+    void setYear(int value);
+    void setDate(const QDate& date);
+    void setCalendarDate(double value);
+    void setReadOnly(bool value);
+    void setStartOfWeek(int value);
+    void setUseCurrentDate(bool value);
+    void setGridLineWidth(int value);
+    /// Where a value refused through the property system goes (a message box by default).
+    Q_INVOKABLE void setErrorReport(const quorvane::HandlerErrorReport& report) { m_report = report; }
+
     /// Day number of column 0 in the first week row (1 or less).
     int MonthOffset() const { return m_monthOffset; }
     /// Column of the grid's current cell.
@@ -165,6 +180,7 @@ private:
     int m_rowHeight = 18;
     bool m_dirty = true;
     QPixmap m_cache;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane

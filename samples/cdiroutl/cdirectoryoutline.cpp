@@ -169,4 +169,19 @@ void TCDirectoryOutline::onViewCollapsed(const QModelIndex& index)
     m_model->pictureChanged(item);
 }
 
+void TCDirectoryOutline::setDirectory(const QString& path)
+{
+    writeProperty(m_report, this, &TCDirectoryOutline::SetDirectory, path);
+}
+
+void TCDirectoryOutline::setDrive(QChar letter)
+{
+    writeProperty(m_report, this, &TCDirectoryOutline::SetDrive, letter);
+}
+
+void TCDirectoryOutline::setTextCase(TTextCase value)
+{
+    writeProperty(m_report, this, &TCDirectoryOutline::SetTextCase, value);
+}
+
 } // namespace quorvane

@@ -5,6 +5,7 @@
 
 #include "directoryoutline.h"
 #include "directorysystem.h"
+#include "propertywrite.h"
 
 #include <QTreeView>
 
@@ -17,11 +18,11 @@ class OutlineModel;
 class TCDirectoryOutline : public QTreeView {
     Q_OBJECT
     /// The current directory, case-forced; setting it walks the tree down to it.
-    Q_PROPERTY(QString Directory READ Directory WRITE SetDirectory STORED false)
+    Q_PROPERTY(QString Directory READ Directory WRITE setDirectory STORED false)
     /// The drive ("/" here, the one root); any letter names it.
-    Q_PROPERTY(QChar Drive READ Drive WRITE SetDrive STORED false)
+    Q_PROPERTY(QChar Drive READ Drive WRITE setDrive STORED false)
     /// How names are shown and compared.
-    Q_PROPERTY(quorvane::cdiroutl::TTextCase TextCase READ TextCase WRITE SetTextCase)
+    Q_PROPERTY(quorvane::cdiroutl::TTextCase TextCase READ TextCase WRITE setTextCase)
 public:
     /// Builds the tree down to the current directory of `fileSystem` (the real
     /// one when none is given). A current directory that cannot be walked
@@ -36,7 +37,8 @@ public:
     /// The current directory, case-forced.
     QString Directory() const { return m_outline.Directory(); }
     /// Makes a directory current (for the outline and the process) and selects
-    /// it. Throws EOutlineError when a name on the path is not in the tree.
+    /// it. Throws EOutlineError when a name on the path is not in the tree; the
+    /// directory, the process's included, then stays as it was.
     void SetDirectory(const QString& path);
     /// The drive: "/" once set.
     QChar Drive() const { return m_outline.Drive(); }
@@ -46,6 +48,14 @@ public:
     TTextCase TextCase() const { return m_outline.TextCase(); }
     /// Changes the case rule and rebuilds the tree.
     void SetTextCase(TTextCase value);
+
+    /// Qt-style setters (set + the property name, as uic calls them) behind the
+    /// properties: the Set operations, but a refused value is reported, not thrown.
+    void setDirectory(const QString& path);
+    void setDrive(QChar letter);
+    void setTextCase(TTextCase value);
+    /// Where a value refused through the property system goes (a message box by default).
+    Q_INVOKABLE void setErrorReport(const quorvane::HandlerErrorReport& report) { m_report = report; }
 
     /// Clears and rebuilds from the drive item down to the directory; fires OnChange.
     void BuildTree();
@@ -94,6 +104,7 @@ private:
     /// Set while the outline moves the view, so that the view's reactions do
     /// not call back into the outline.
     bool m_syncing = false;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane

@@ -280,12 +280,25 @@ void DirectoryOutline::SetDirectory(const QString& value)
     // "alpha" look alike but are two directories here.
     if (s == m_directory && real == m_fsDirectory)
         return;
+    const QString oldDirectory = m_directory;
+    const QString oldFsDirectory = m_fsDirectory;
+    const QString oldCurrent = m_fs.currentDirectory();
     m_directory = s;
     m_fsDirectory = real;
     // A failure is not reported: the tree follows the path as given.
     m_fs.setCurrentDirectory(real);
     if (!m_drive.isNull() && s.at(0).toUpper() == m_drive.toUpper()) {
-        WalkTree(real);
+        try {
+            WalkTree(real);
+        } catch (...) {
+            // A path that is not in the tree is refused as a whole: the outline
+            // and the process stay in the directory they were in.
+            m_directory = oldDirectory;
+            m_fsDirectory = oldFsDirectory;
+            if (!oldCurrent.isEmpty() && m_fs.currentDirectory() != oldCurrent)
+                m_fs.setCurrentDirectory(oldCurrent);
+            throw;
+        }
         Change();
     } else {
         SetDrive(s.at(0));

@@ -140,4 +140,49 @@ void TCGauge::render()
     ++m_builds;
 }
 
+void TCGauge::setKind(TCGaugeKind kind)
+{
+    writeProperty(m_report, this, &TCGauge::SetKind, kind);
+}
+
+void TCGauge::setShowText(bool show)
+{
+    writeProperty(m_report, this, &TCGauge::SetShowText, show);
+}
+
+void TCGauge::setBorderStyle(TBorderStyle style)
+{
+    writeProperty(m_report, this, &TCGauge::SetBorderStyle, style);
+}
+
+void TCGauge::setForeColor(const QColor& color)
+{
+    writeProperty(m_report, this, &TCGauge::SetForeColor, color);
+}
+
+void TCGauge::setBackColor(const QColor& color)
+{
+    writeProperty(m_report, this, &TCGauge::SetBackColor, color);
+}
+
+void TCGauge::setColor(const QColor& color)
+{
+    writeProperty(m_report, this, &TCGauge::SetColor, color);
+}
+
+void TCGauge::setMinValue(int value)
+{
+    writeProperty(m_report, this, &TCGauge::SetMinValue, value);
+}
+
+void TCGauge::setMaxValue(int value)
+{
+    writeProperty(m_report, this, &TCGauge::SetMaxValue, value);
+}
+
+void TCGauge::setProgress(int value)
+{
+    writeProperty(m_report, this, &TCGauge::SetProgress, value);
+}
+
 } // namespace quorvane

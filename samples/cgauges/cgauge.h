@@ -3,6 +3,7 @@
 // maximum, as a whole percentage, in one of five forms.
 
 #include "gaugepicture.h"
+#include "propertywrite.h"
 
 #include <QWidget>
 
@@ -11,23 +12,23 @@ namespace quorvane {
 class TCGauge : public QWidget {
     Q_OBJECT
     /// Text only, horizontal bar, vertical bar, pie or half-dial with needle.
-    Q_PROPERTY(quorvane::cgauges::TCGaugeKind Kind READ GetKind WRITE SetKind)
+    Q_PROPERTY(quorvane::cgauges::TCGaugeKind Kind READ GetKind WRITE setKind)
     /// Whether the percentage is written over the form.
-    Q_PROPERTY(bool ShowText READ GetShowText WRITE SetShowText)
+    Q_PROPERTY(bool ShowText READ GetShowText WRITE setShowText)
     /// bsSingle leaves a one-pixel black frame round the form.
-    Q_PROPERTY(quorvane::cgauges::TBorderStyle BorderStyle READ GetBorderStyle WRITE SetBorderStyle)
+    Q_PROPERTY(quorvane::cgauges::TBorderStyle BorderStyle READ GetBorderStyle WRITE setBorderStyle)
     /// Colour of the filled part, the outlines and the needle.
-    Q_PROPERTY(QColor ForeColor READ GetForeColor WRITE SetForeColor)
+    Q_PROPERTY(QColor ForeColor READ GetForeColor WRITE setForeColor)
     /// Colour of the unfilled part.
-    Q_PROPERTY(QColor BackColor READ GetBackColor WRITE SetBackColor)
+    Q_PROPERTY(QColor BackColor READ GetBackColor WRITE setBackColor)
     /// Surround of the pie and needle forms; follows the palette until set.
-    Q_PROPERTY(QColor Color READ GetColor WRITE SetColor)
+    Q_PROPERTY(QColor Color READ GetColor WRITE setColor)
     /// Lower bound, at most MaxValue.
-    Q_PROPERTY(int MinValue READ GetMinValue WRITE SetMinValue)
+    Q_PROPERTY(int MinValue READ GetMinValue WRITE setMinValue)
     /// Upper bound, at least MinValue.
-    Q_PROPERTY(int MaxValue READ GetMaxValue WRITE SetMaxValue)
+    Q_PROPERTY(int MaxValue READ GetMaxValue WRITE setMaxValue)
     /// Current value, clamped into MinValue .. MaxValue.
-    Q_PROPERTY(int Progress READ GetProgress WRITE SetProgress)
+    Q_PROPERTY(int Progress READ GetProgress WRITE setProgress)
     /// Whole percentage of Progress between MinValue and MaxValue.
     Q_PROPERTY(int PercentDone READ GetPercentDone)
 public:
@@ -67,6 +68,20 @@ public:
     /// Whole percentage of Progress between MinValue and MaxValue.
     int GetPercentDone() const { return m_range.GetPercentDone(); }
 
+    /// Qt-style setters (set + the property name, as uic calls them) behind the
+    /// properties: the Set operations, but a refused value is reported, not thrown.
+    void setKind(TCGaugeKind kind);
+    void setShowText(bool show);
+    void setBorderStyle(TBorderStyle style);
+    void setForeColor(const QColor& color);
+    void setBackColor(const QColor& color);
+    void setColor(const QColor& color);
+    void setMinValue(int value);
+    void setMaxValue(int value);
+    void setProgress(int value);
+    /// Where a value refused through the property system goes (a message box by default).
+    Q_INVOKABLE void setErrorReport(const quorvane::HandlerErrorReport& report) { m_report = report; }
+
     /// The finished picture painting copies, in device pixels.
     const QImage& picture() const { return m_picture; }
     /// How often the picture has been rebuilt; lets callers see that an
@@ -90,6 +105,7 @@ private:
     QImage m_picture;
     int m_builds = 0;
     bool m_colorSet = false;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane

@@ -214,4 +214,24 @@ QSize TCSpinButton::minimumSizeHint() const
     return QSize(15, 4);
 }
 
+void TCSpinButton::setUpGlyph(const QImage& glyph)
+{
+    writeProperty(m_report, this, &TCSpinButton::SetUpGlyph, glyph);
+}
+
+void TCSpinButton::setDownGlyph(const QImage& glyph)
+{
+    writeProperty(m_report, this, &TCSpinButton::SetDownGlyph, glyph);
+}
+
+void TCSpinButton::setFocusControl(QWidget* control)
+{
+    writeProperty(m_report, this, &TCSpinButton::SetFocusControl, control);
+}
+
+void TCSpinButton::setTabStop(bool on)
+{
+    writeProperty(m_report, this, &TCSpinButton::SetTabStop, on);
+}
+
 } // namespace quorvane

@@ -3,7 +3,7 @@
 // or down. The keyboard's arrow keys press them, the space key presses the
 // focused one.
 
-#include "handlerreport.h"
+#include "propertywrite.h"
 #include "repeattimer.h"
 
 #include <QImage>
@@ -17,13 +17,13 @@ class TTimerSpeedButton;
 class TCSpinButton : public QWidget {
     Q_OBJECT
     /// Glyph of the up button; a null image restores the built-in "SpinUp".
-    Q_PROPERTY(QImage UpGlyph READ UpGlyph WRITE SetUpGlyph)
+    Q_PROPERTY(QImage UpGlyph READ UpGlyph WRITE setUpGlyph)
     /// Glyph of the down button; a null image restores the built-in "SpinDown".
-    Q_PROPERTY(QImage DownGlyph READ DownGlyph WRITE SetDownGlyph)
+    Q_PROPERTY(QImage DownGlyph READ DownGlyph WRITE setDownGlyph)
     /// The control that receives the focus when a button is pressed (not owned).
-    Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE SetFocusControl)
+    Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE setFocusControl)
     /// Whether the spin button takes the keyboard focus.
-    Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
+    Q_PROPERTY(bool TabStop READ TabStop WRITE setTabStop)
 public:
     /// Makes a 20 x 25 spin button with the built-in arrow glyphs.
     explicit TCSpinButton(QWidget* parent = nullptr);
@@ -54,6 +54,13 @@ public:
     /// Lets the spin button take the keyboard focus or not.
     void SetTabStop(bool on);
 
+    /// Qt-style setters (set + the property name, as uic calls them) behind the
+    /// properties: the Set operations, but a refused value is reported, not thrown.
+    void setUpGlyph(const QImage& glyph);
+    void setDownGlyph(const QImage& glyph);
+    void setFocusControl(QWidget* control);
+    void setTabStop(bool on);
+
     /// Moves the focus rectangle to another of the two buttons.
     void SetFocusBtn(TTimerSpeedButton* button);
 
@@ -67,7 +74,8 @@ public:
 
     /// Where an error thrown by an OnUpClick or OnDownClick handler goes when
     /// a key, a repeat tick or a release clicked (a message box by default).
-    void setErrorReport(const HandlerErrorReport& report);
+    /// It also takes the values refused through the property system.
+    Q_INVOKABLE void setErrorReport(const quorvane::HandlerErrorReport& report);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

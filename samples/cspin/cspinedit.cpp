@@ -281,4 +281,34 @@ void TCSpinEdit::SetEditRect()
     setTextMargins(0, 0, m_button->width() + 2, 0);
 }
 
+void TCSpinEdit::setIncrement(int increment)
+{
+    writeProperty(m_report, this, &TCSpinEdit::SetIncrement, increment);
+}
+
+void TCSpinEdit::setMinValue(int value)
+{
+    writeProperty(m_report, this, &TCSpinEdit::SetMinValue, value);
+}
+
+void TCSpinEdit::setMaxValue(int value)
+{
+    writeProperty(m_report, this, &TCSpinEdit::SetMaxValue, value);
+}
+
+void TCSpinEdit::setEditorEnabled(bool on)
+{
+    writeProperty(m_report, this, &TCSpinEdit::SetEditorEnabled, on);
+}
+
+void TCSpinEdit::setAutoSelect(bool on)
+{
+    writeProperty(m_report, this, &TCSpinEdit::SetAutoSelect, on);
+}
+
+void TCSpinEdit::setValue(int value)
+{
+    writeProperty(m_report, this, &TCSpinEdit::SetValue, value);
+}
+
 } // namespace quorvane

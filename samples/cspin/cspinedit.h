@@ -2,7 +2,7 @@
 // TCSpinEdit: a single-line integer field with a spin button at its right
 // edge. The text is the state: Value is read from it and written to it.
 
-#include "handlerreport.h"
+#include "propertywrite.h"
 
 #include <QLineEdit>
 
@@ -15,19 +15,20 @@ class TCSpinButton;
 class TCSpinEdit : public QLineEdit {
     Q_OBJECT
     /// The step of UpClick and DownClick.
-    Q_PROPERTY(int Increment READ Increment WRITE SetIncrement)
+    Q_PROPERTY(int Increment READ Increment WRITE setIncrement)
     /// Lower bound; equal bounds mean no range.
-    Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue)
+    Q_PROPERTY(int MinValue READ MinValue WRITE setMinValue)
     /// Upper bound; equal bounds mean no range.
-    Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue)
+    Q_PROPERTY(int MaxValue READ MaxValue WRITE setMaxValue)
     /// Whether the text can be typed into (false: only stepped).
-    Q_PROPERTY(bool EditorEnabled READ EditorEnabled WRITE SetEditorEnabled)
+    Q_PROPERTY(bool EditorEnabled READ EditorEnabled WRITE setEditorEnabled)
     /// Whether focusing by keyboard selects the whole text.
-    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
-    /// Whether the text is read-only: steps beep instead.
-    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE setAutoSelect)
+    /// Whether the text is read-only: steps beep instead. (Written through
+    /// QLineEdit's own setReadOnly, the setter uic calls, which is SetReadOnly.)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
     /// The text as an integer, held to the range when written; not stored, the text is.
-    Q_PROPERTY(int Value READ GetValue WRITE SetValue STORED false)
+    Q_PROPERTY(int Value READ GetValue WRITE setValue STORED false)
 public:
     /// Makes a spin edit showing "0" with its spin button as a child.
     explicit TCSpinEdit(QWidget* parent = nullptr);
@@ -67,6 +68,15 @@ public:
     /// The value held to the range; equal bounds mean no range.
     std::int32_t CheckValue(std::int32_t value) const;
 
+    /// Qt-style setters (set + the property name, as uic calls them) behind the
+    /// properties: the Set operations, but a refused value is reported, not thrown.
+    void setIncrement(int increment);
+    void setMinValue(int value);
+    void setMaxValue(int value);
+    void setEditorEnabled(bool on);
+    void setAutoSelect(bool on);
+    void setValue(int value);
+
     /// The typing filter (decimal separator of the user's locale, sign, digits).
     virtual bool IsValidChar(QChar c) const;
     /// One step up, or a beep when read-only.
@@ -81,7 +91,8 @@ public:
 
     /// Where an error thrown by UpClick or DownClick from a key or the spin
     /// button goes (a message box by default); the edit goes on working.
-    void setErrorReport(const HandlerErrorReport& report);
+    /// It also takes the values refused through the property system.
+    Q_INVOKABLE void setErrorReport(const quorvane::HandlerErrorReport& report);
 
     /// h + min(hs, h) / 4 + 4 borders + 2, from the edit and system fonts.
     int MinHeight() const;

@@ -46,4 +46,49 @@ void TPerformanceGraph::syncSize()
     m_chart.setDevicePixelRatio(devicePixelRatioF());
 }
 
+void TPerformanceGraph::setKind(TGraphKind kind)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetKind, kind);
+}
+
+void TPerformanceGraph::setForeColor(const QColor& color)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetForeColor, color);
+}
+
+void TPerformanceGraph::setBackColor(const QColor& color)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetBackColor, color);
+}
+
+void TPerformanceGraph::setGridSize(int size)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetGridSize, size);
+}
+
+void TPerformanceGraph::setStepSize(int size)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetStepSize, size);
+}
+
+void TPerformanceGraph::setScale(int scale)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetScale, scale);
+}
+
+void TPerformanceGraph::setGradient(int gradient)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetGradient, gradient);
+}
+
+void TPerformanceGraph::setGridlines(bool on)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetGridlines, on);
+}
+
+void TPerformanceGraph::setPenWidth(int width)
+{
+    writeProperty(m_report, this, &TPerformanceGraph::SetPenWidth, width);
+}
+
 } // namespace quorvane

@@ -4,6 +4,7 @@
 // the last one as one column at the right edge.
 
 #include "performancechart.h"
+#include "propertywrite.h"
 
 #include <QWidget>
 
@@ -12,23 +13,23 @@ namespace quorvane {
 class TPerformanceGraph : public QWidget {
     Q_OBJECT
     /// Stacked bars (pgBar) or continued lines (pgLine).
-    Q_PROPERTY(quorvane::perfgrap::TGraphKind Kind READ GetKind WRITE SetKind)
+    Q_PROPERTY(quorvane::perfgrap::TGraphKind Kind READ GetKind WRITE setKind)
     /// Colour of the grid.
-    Q_PROPERTY(QColor ForeColor READ GetForeColor WRITE SetForeColor)
+    Q_PROPERTY(QColor ForeColor READ GetForeColor WRITE setForeColor)
     /// Colour of the chart's background.
-    Q_PROPERTY(QColor BackColor READ GetBackColor WRITE SetBackColor)
+    Q_PROPERTY(QColor BackColor READ GetBackColor WRITE setBackColor)
     /// Distance of the grid lines in pixels, at least 2.
-    Q_PROPERTY(int GridSize READ GetGridSize WRITE SetGridSize)
+    Q_PROPERTY(int GridSize READ GetGridSize WRITE setGridSize)
     /// Width of one sample's column in pixels, at least 1.
-    Q_PROPERTY(int StepSize READ GetStepSize WRITE SetStepSize)
+    Q_PROPERTY(int StepSize READ GetStepSize WRITE setStepSize)
     /// Value shown at full height, a multiple of Gradient.
-    Q_PROPERTY(int Scale READ GetScale WRITE SetScale)
+    Q_PROPERTY(int Scale READ GetScale WRITE setScale)
     /// Rounding step of the scale (0: no rounding).
-    Q_PROPERTY(int Gradient READ GetGradient WRITE SetGradient)
+    Q_PROPERTY(int Gradient READ GetGradient WRITE setGradient)
     /// Whether the grid is drawn.
-    Q_PROPERTY(bool Gridlines READ GetGridlines WRITE SetGridlines)
+    Q_PROPERTY(bool Gridlines READ GetGridlines WRITE setGridlines)
     /// Width of the chart lines of pgLine in pixels.
-    Q_PROPERTY(int PenWidth READ GetPenWidth WRITE SetPenWidth)
+    Q_PROPERTY(int PenWidth READ GetPenWidth WRITE setPenWidth)
 public:
     /// A 100 x 100 line graph with an empty history.
     explicit TPerformanceGraph(QWidget* parent = nullptr);
@@ -61,6 +62,20 @@ public:
     int GetPenWidth() const { return m_chart.GetPenWidth(); }
     void SetPenWidth(int width) { m_chart.SetPenWidth(width); }
 
+    /// Qt-style setters (set + the property name, as uic calls them) behind the
+    /// properties: the Set operations, but a refused value is reported, not thrown.
+    void setKind(TGraphKind kind);
+    void setForeColor(const QColor& color);
+    void setBackColor(const QColor& color);
+    void setGridSize(int size);
+    void setStepSize(int size);
+    void setScale(int scale);
+    void setGradient(int gradient);
+    void setGridlines(bool on);
+    void setPenWidth(int width);
+    /// Where a value refused through the property system goes (a message box by default).
+    Q_INVOKABLE void setErrorReport(const quorvane::HandlerErrorReport& report) { m_report = report; }
+
     /// Adds a point to the current sample; the 17th throws ERangeError.
     void DataPoint(const QColor& color, std::int32_t value) { m_chart.DataPoint(color, value); }
     /// Commits the current sample: one scroll and one new column.
@@ -87,6 +102,7 @@ private:
     void syncSize();
 
     PerformanceChart m_chart;
+    HandlerErrorReport m_report = &showHandlerError;
 };
 
 } // namespace quorvane

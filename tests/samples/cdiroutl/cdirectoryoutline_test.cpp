@@ -207,6 +207,9 @@ TEST_F(OutlineTest, SetDirectoryTakesTrailingSeparatorsDoubleSlashesAndRelativeP
 TEST_F(OutlineTest, MissingDirectoriesAndBadItemsAreErrors)
 {
     built();
+    outline->SetDirectory(at("beta"));
+    const QString directory = outline->Directory();
+    const int selected = outline->SelectedItem();
     struct Row { const char* path; const char* message; };
     for (const Row& r : {Row{"nope", "Invalid selection"}, Row{"nope/further", "Outline index not found"},
                          Row{".dotted", "Invalid selection"}}) {
@@ -217,6 +220,11 @@ TEST_F(OutlineTest, MissingDirectoriesAndBadItemsAreErrors)
         } catch (const EOutlineError& error) {
             EXPECT_STREQ(error.what(), r.message);
         }
+        // Refused as a whole: ".dotted" exists, yet neither the outline nor
+        // the process moves into it.
+        EXPECT_EQ(outline->Directory(), directory);
+        EXPECT_EQ(fs->currentDirectory(), at("beta"));
+        EXPECT_EQ(outline->SelectedItem(), selected);
     }
     EXPECT_THROW(outline->GetChildNamed(QStringLiteral("x"), -1), EOutlineError);
     for (int item : {-1, outline->ItemCount(), int{DirectoryOutline::kRootItem}})

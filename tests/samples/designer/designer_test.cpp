@@ -2,6 +2,8 @@
 // component created through the collection interface and its properties
 // written by name. The test links none of the component libraries: the
 // widgets it sees come from the plugin.
+#include "handlerreport.h"
+
 #include "qtapp.h"
 
 #include <QColor>
@@ -10,6 +12,7 @@
 #include <QFileInfo>
 #include <QMetaProperty>
 #include <QPluginLoader>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <QXmlStreamReader>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
@@ -19,6 +22,8 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -132,4 +137,65 @@ TEST_F(DesignerPlugin, PropertiesWriteThroughTheSetters)
     }
     const std::unique_ptr<QWidget> gauge = create("quorvane::TCGauge");
     EXPECT_FALSE(gauge->metaObject()->property(gauge->metaObject()->indexOfProperty("PercentDone")).isWritable());
+}
+
+// Designer's property editor, QUiLoader and setProperty cannot take an
+// exception: a value a setter refuses is reported once, through the report
+// the widget was given, and the widget keeps its old value.
+TEST_F(DesignerPlugin, RefusedValuesAreReportedOnceAndChangeNothing)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral(".hidden")));
+    const QString missing = temp.filePath(QStringLiteral("missing"));
+    const QString outlineErrors = QStringLiteral("Invalid selection|Outline index not found");
+
+    struct Row {
+        const char* name;
+        const char* widget;
+        const char* setUp; // a property written first, or null
+        QVariant setUpValue;
+        const char* property;
+        QVariant refused;
+        QString message; // the report's text; alternatives separated by "|"
+    };
+    const Row rows[] = {
+        {"GaugeMinAboveMax", "quorvane::TCGauge", nullptr, {}, "MinValue", 200,
+         text("Value must be between -2147483647 and 99")},
+        {"GaugeMaxBelowMin", "quorvane::TCGauge", "MinValue", 10, "MaxValue", 5,
+         text("Value must be between 11 and 2147483647")},
+        {"CalendarMonthWithoutTheDay", "quorvane::TCCalendar", "Date", QDate(2009, 1, 31), "Month", 2,
+         text("Invalid argument to date encode")},
+        {"CalendarYearPast9999", "quorvane::TCCalendar", "Date", QDate(2009, 1, 31), "Year", 10000,
+         text("Invalid argument to date encode")},
+        {"CalendarDatePast9999", "quorvane::TCCalendar", nullptr, {}, "Date", QDate(10000, 1, 1),
+         text("Invalid argument to date encode")},
+        {"CalendarSerialOutOfRange", "quorvane::TCCalendar", nullptr, {}, "CalendarDate", 1e9,
+         text("Invalid argument to date encode")},
+        {"OutlineMissingDirectory", "quorvane::TCDirectoryOutline", nullptr, {}, "Directory",
+         missing + QStringLiteral("/further"), outlineErrors},
+        {"OutlineHiddenDirectory", "quorvane::TCDirectoryOutline", nullptr, {}, "Directory",
+         temp.filePath(QStringLiteral(".hidden")), outlineErrors},
+    };
+    const QString cwd = QDir::currentPath();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::unique_ptr<QWidget> widget = create(r.widget);
+        std::vector<std::string> reports;
+        const quorvane::HandlerErrorReport report = [&](const std::string& m) { reports.push_back(m); };
+        ASSERT_TRUE(QMetaObject::invokeMethod(widget.get(), "setErrorReport",
+                                              Q_ARG(quorvane::HandlerErrorReport, report)));
+        if (r.setUp) {
+            ASSERT_TRUE(widget->setProperty(r.setUp, r.setUpValue));
+        }
+        ASSERT_TRUE(reports.empty());
+        const QVariant before = widget->property(r.property);
+
+        EXPECT_NO_THROW(widget->setProperty(r.property, r.refused));
+        EXPECT_EQ(widget->property(r.property), before);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_TRUE(r.message.split(QLatin1Char('|')).contains(QString::fromStdString(reports[0])))
+            << reports[0];
+        EXPECT_EQ(QDir::currentPath(), cwd) << "the process stays where it was";
+    }
 }

@@ -1,7 +1,10 @@
 #pragma once
-// Errors thrown by the handlers of OnUpClick and OnDownClick must not cross
-// Qt's event loop: the spin controls catch them where an event enters and pass
-// the message on, as the program's own handlers do.
+// Errors thrown by event handlers (OnUpClick, OnDownClick) and by the Set
+// operations behind a property write must not cross Qt's event loop or
+// QObject::setProperty: the components catch them where the call enters and
+// pass the message on, as the program's own handlers do.
+
+#include <QMetaType>
 
 #include <functional>
 #include <string>
@@ -20,3 +23,8 @@ void showHandlerError(const std::string& message);
 void runReported(const HandlerErrorReport& report, const std::function<void()>& fn);
 
 } // namespace quorvane
+
+// Known by this name to the meta-object system, so that code holding only a
+// QWidget (one made by the Designer plugin or QUiLoader) can hand a component
+// its report through the invokable setErrorReport.
+Q_DECLARE_METATYPE(quorvane::HandlerErrorReport)
