@@ -38,7 +38,6 @@ public:
 
     /// The step of UpClick and DownClick (default 1).
     std::int32_t Increment() const { return m_increment; }
-    /// Sets the step.
     void SetIncrement(std::int32_t increment) { m_increment = increment; }
     /// Lower bound; equal bounds mean no range (both default 0).
     std::int32_t MinValue() const { return m_minValue; }
@@ -46,7 +45,6 @@ public:
     void SetMinValue(std::int32_t value) { m_minValue = value; }
     /// Upper bound.
     std::int32_t MaxValue() const { return m_maxValue; }
-    /// Sets the upper bound.
     void SetMaxValue(std::int32_t value) { m_maxValue = value; }
     /// Whether the text can be typed into (false: only stepped).
     bool EditorEnabled() const { return m_editorEnabled; }
@@ -54,7 +52,6 @@ public:
     void SetEditorEnabled(bool on);
     /// Whether focusing by keyboard selects the whole text (default true).
     bool AutoSelect() const { return m_autoSelect; }
-    /// Sets the select-on-focus behaviour.
     void SetAutoSelect(bool on) { m_autoSelect = on; }
     /// Whether the text is read-only: steps beep instead.
     bool ReadOnly() const { return isReadOnly(); }

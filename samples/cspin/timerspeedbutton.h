@@ -29,7 +29,6 @@ public:
     void SetFocusRect(bool on);
     /// Whether the button repeats while held.
     bool AllowTimer() const { return m_allowTimer; }
-    /// Sets the repeat-allowed flag.
     void SetAllowTimer(bool on);
 
     /// The glyph drawn on the face (its lower-left colour is transparent).
@@ -38,7 +37,6 @@ public:
     void SetGlyph(const QImage& glyph);
     /// Number of images in the glyph; only 1 is drawn here.
     int NumGlyphs() const { return m_numGlyphs; }
-    /// Sets the number of images in the glyph.
     void SetNumGlyphs(int n) { m_numGlyphs = n; }
 
     /// Whether the face is drawn pressed (held with the pointer over it).
