@@ -51,29 +51,29 @@ bool isValidDate(int year, int month, int day)
         && day <= DaysPerMonth(year, month);
 }
 
-int EncodeDate(int year, int month, int day)
+int encodeDate(int year, int month, int day)
 {
     if (!isValidDate(year, month, day))
         throw EDateEncodeError();
     return static_cast<int>(daysFromCivil(year, month, day) - kEpoch);
 }
 
-Ymd DecodeDate(int serial)
+Ymd decodeDate(int serial)
 {
     return civilFromDays(serial + kEpoch);
 }
 
 int minSerial()
 {
-    return EncodeDate(kMinYear, 1, 1);
+    return encodeDate(kMinYear, 1, 1);
 }
 
 int maxSerial()
 {
-    return EncodeDate(kMaxYear, 12, 31);
+    return encodeDate(kMaxYear, 12, 31);
 }
 
-int DayOfWeek(int serial)
+int dayOfWeek(int serial)
 {
     // Serial 0, 30 December 1899, was a Saturday.
     const int r = ((serial % 7) + 7) % 7;
@@ -114,8 +114,8 @@ int normaliseStartOfWeek(int value)
 Ymd changeMonth(const Ymd& date, int delta)
 {
     const int anchorDay = delta > 0 ? DaysPerMonth(date.year, date.month) : 1;
-    const int anchor = EncodeDate(date.year, date.month, anchorDay) + delta;
-    const Ymd target = DecodeDate(anchor);
+    const int anchor = encodeDate(date.year, date.month, anchorDay) + delta;
+    const Ymd target = decodeDate(anchor);
     if (target.year < kMinYear || target.year > kMaxYear)
         throw EDateEncodeError();
     const int length = DaysPerMonth(target.year, target.month);

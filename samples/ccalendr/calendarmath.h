@@ -31,14 +31,14 @@ int DaysPerMonth(int year, int month);
 /// Whether the elements name an existing date within years 1 to 9999.
 bool isValidDate(int year, int month, int day);
 /// Day serial of a date; throws EDateEncodeError for a date that does not exist.
-int EncodeDate(int year, int month, int day);
+int encodeDate(int year, int month, int day);
 /// Elements of a day serial (any serial; years outside 1..9999 come out as computed).
-Ymd DecodeDate(int serial);
+Ymd decodeDate(int serial);
 /// Day serials of the first and last representable dates.
 int minSerial();
 int maxSerial();
 /// Weekday of a day serial, 1 Sunday to 7 Saturday.
-int DayOfWeek(int serial);
+int dayOfWeek(int serial);
 
 /// Day number shown in column 0 of the first week row (1 or less) for a month
 /// whose first day falls on firstWeekday (1 Sunday .. 7 Saturday) when the

@@ -25,7 +25,7 @@ void TCCalendar::setDateFromToday()
 {
     const QDate today = m_today();
     if (isValidDate(today.year(), today.month(), today.day()))
-        m_date = EncodeDate(today.year(), today.month(), today.day());
+        m_date = encodeDate(today.year(), today.month(), today.day());
 }
 
 void TCCalendar::SeTCCalendarDate(double value)
@@ -40,7 +40,7 @@ void TCCalendar::SeTCCalendarDate(double value)
 
 QDate TCCalendar::GetDate() const
 {
-    const Ymd date = DecodeDate(m_date);
+    const Ymd date = decodeDate(m_date);
     return QDate(date.year, date.month, date.day);
 }
 
@@ -48,12 +48,12 @@ void TCCalendar::SetDate(const QDate& date)
 {
     if (!date.isValid() || date == GetDate())
         return;
-    SeTCCalendarDate(EncodeDate(date.year(), date.month(), date.day()));
+    SeTCCalendarDate(encodeDate(date.year(), date.month(), date.day()));
 }
 
 int TCCalendar::GetDateElement(int element) const
 {
-    const Ymd date = DecodeDate(m_date);
+    const Ymd date = decodeDate(m_date);
     switch (element) {
     case 1:
         return date.year;
@@ -70,7 +70,7 @@ void TCCalendar::SetDateElement(int element, int value)
 {
     if (value <= 0)
         return;
-    Ymd date = DecodeDate(m_date);
+    Ymd date = decodeDate(m_date);
     bool replaced = false;
     switch (element) {
     case 1:
@@ -97,7 +97,7 @@ void TCCalendar::SetDateElement(int element, int value)
     if (!replaced)
         return;
     // Encode first: a date that does not exist leaves everything as it was.
-    m_date = EncodeDate(date.year, date.month, date.day);
+    m_date = encodeDate(date.year, date.month, date.day);
     m_useCurrentDate = false;
     UpdateCalendar();
     Change();
@@ -130,15 +130,15 @@ int TCCalendar::DaysPerMonth(int year, int month) const
 
 int TCCalendar::DaysThisMonth() const
 {
-    const Ymd date = DecodeDate(m_date);
+    const Ymd date = decodeDate(m_date);
     return DaysPerMonth(date.year, date.month);
 }
 
 void TCCalendar::UpdateCalendar()
 {
-    const Ymd date = DecodeDate(m_date);
+    const Ymd date = decodeDate(m_date);
     const int first = m_date - (date.day - 1);
-    m_monthOffset = monthOffset(DayOfWeek(first), m_startOfWeek);
+    m_monthOffset = monthOffset(dayOfWeek(first), m_startOfWeek);
     m_col = dayColumn(date.day, m_monthOffset);
     m_row = dayRow(date.day, m_monthOffset);
     invalidate();
@@ -188,8 +188,8 @@ void TCCalendar::PrevYear()
 
 void TCCalendar::stepMonth(int delta)
 {
-    const Ymd date = changeMonth(DecodeDate(m_date), delta);
-    SeTCCalendarDate(EncodeDate(date.year, date.month, date.day));
+    const Ymd date = changeMonth(decodeDate(m_date), delta);
+    SeTCCalendarDate(encodeDate(date.year, date.month, date.day));
 }
 
 void TCCalendar::stepYear(int delta)

@@ -29,19 +29,19 @@ TEST(CalendarMath, LeapYearsAndMonthLengths)
 
 TEST(CalendarMath, EveryDateOfTheRangeRoundTripsAndWeekdaysAgreeWithQDate)
 {
-    EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
-    EXPECT_EQ(EncodeDate(2000, 1, 1), 36526);
+    EXPECT_EQ(encodeDate(1899, 12, 30), 0);
+    EXPECT_EQ(encodeDate(2000, 1, 1), 36526);
     EXPECT_EQ(minSerial(), -693593);
     EXPECT_EQ(maxSerial(), 2958465);
     int serial = minSerial();
     for (int year = kMinYear; year <= kMaxYear; ++year)
         for (int month = 1; month <= 12; ++month)
             for (int day = 1; day <= DaysPerMonth(year, month); ++day, ++serial) {
-                ASSERT_EQ(EncodeDate(year, month, day), serial) << year << '-' << month << '-' << day;
-                ASSERT_EQ(DecodeDate(serial), (Ymd{year, month, day}));
+                ASSERT_EQ(encodeDate(year, month, day), serial) << year << '-' << month << '-' << day;
+                ASSERT_EQ(decodeDate(serial), (Ymd{year, month, day}));
                 // QDate counts 1 Monday .. 7 Sunday; ours 1 Sunday .. 7 Saturday.
                 ASSERT_TRUE(year < 1800 || year > 2200
-                            || DayOfWeek(serial) == QDate(year, month, day).dayOfWeek() % 7 + 1) << serial;
+                            || dayOfWeek(serial) == QDate(year, month, day).dayOfWeek() % 7 + 1) << serial;
             }
     EXPECT_EQ(serial - 1, maxSerial());
 }
@@ -52,7 +52,7 @@ TEST(CalendarMath, DaysThatDoNotExistFailToEncode)
     for (const Row& r : {Row{2009, 2, 29}, Row{2008, 2, 30}, Row{2009, 4, 31}, Row{2009, 13, 1},
                          Row{2009, 1, 0}, Row{0, 1, 1}, Row{10000, 1, 1}}) {
         SCOPED_TRACE(testing::Message() << r.year << '-' << r.month << '-' << r.day);
-        EXPECT_THROW(EncodeDate(r.year, r.month, r.day), EDateEncodeError);
+        EXPECT_THROW(encodeDate(r.year, r.month, r.day), EDateEncodeError);
     }
     EXPECT_STREQ(EDateEncodeError().what(), "Invalid argument to date encode");
 }
@@ -79,7 +79,7 @@ protected:
         calendar.resize(7 * 30 + 6, 7 * 20 + 6);
         calendar.show();
     }
-    void setDate(int y, int m, int d) { calendar.SeTCCalendarDate(EncodeDate(y, m, d)); }
+    void setDate(int y, int m, int d) { calendar.SeTCCalendarDate(encodeDate(y, m, d)); }
     double date() const { return calendar.CalendarDate(); }
     void click(int column, int row)
     {
@@ -93,7 +93,7 @@ protected:
 
 TEST_F(CalendarTest, StartsOnTodayAndPlacesDayOneInItsWeekdayColumnForEachStartOfWeek)
 {
-    EXPECT_EQ(date(), EncodeDate(2026, 12, 8));
+    EXPECT_EQ(date(), encodeDate(2026, 12, 8));
     EXPECT_TRUE(calendar.UseCurrentDate());
     EXPECT_EQ(calendar.StartOfWeek(), 1);
     EXPECT_EQ(calendar.GetCellText(6, 0), QStringLiteral("Sun"));
@@ -143,7 +143,7 @@ TEST_F(CalendarTest, SteppingClampsTheDayAndNotifies)
         setDate(r.from.year, r.from.month, r.from.day);
         QSignalSpy changes(&calendar, &TCCalendar::OnChange);
         (calendar.*r.step)();
-        EXPECT_EQ(date(), EncodeDate(r.to.year, r.to.month, r.to.day));
+        EXPECT_EQ(date(), encodeDate(r.to.year, r.to.month, r.to.day));
         EXPECT_EQ(changes.count(), r.changes);
     }
     EXPECT_FALSE(calendar.UseCurrentDate());
@@ -164,18 +164,18 @@ TEST_F(CalendarTest, DateElementsRefuseDaysThatDoNotExistAndIgnoreNonsense)
     calendar.SetYear(0);
     calendar.SetDateElement(4, 3);
     calendar.SetDay(29);
-    EXPECT_EQ(date(), EncodeDate(2008, 2, 29));
+    EXPECT_EQ(date(), encodeDate(2008, 2, 29));
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(calendar.GetDateElement(0), -1);
     // Regression: date-time numbers outside years 1 to 9999 laid out an impossible month.
     EXPECT_THROW(calendar.SeTCCalendarDate(maxSerial() + 1.0), EDateEncodeError);
     EXPECT_THROW(calendar.SeTCCalendarDate(minSerial() - 1.0), EDateEncodeError);
-    calendar.SeTCCalendarDate(EncodeDate(2020, 5, 5) + 0.75);
+    calendar.SeTCCalendarDate(encodeDate(2020, 5, 5) + 0.75);
     EXPECT_EQ(calendar.Day(), 5);
     calendar.SetDay(20); // an edit stops following today
     EXPECT_TRUE(calendar.StoreCalendarDate());
     calendar.SetUseCurrentDate(true); // back to today without a notification
-    EXPECT_EQ(date(), EncodeDate(2026, 12, 8));
+    EXPECT_EQ(date(), encodeDate(2026, 12, 8));
     EXPECT_EQ(changes.count(), 2);
 }
 
