@@ -21,7 +21,7 @@ void deleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets);
 
 /// Writes each record to terminalFolder + "/experts/files/" + shortName(record), replacing
 /// the file in one step (temp file in the same folder, renamed over it). Throws
-/// EFCreateError / EFOpenError (feed/exceptions.h) with the full path, ending the writing
+/// EFCreateError / EFOpenError (core/exceptions.h) with the full path, ending the writing
 /// at that record. Never creates the folder. A short name that could address a file
 /// outside experts/files ("", ".", "..", a separator or NUL in it) is refused with
 /// EFCreateError. Nothing when terminalFolder is empty.
