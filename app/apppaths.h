@@ -1,5 +1,6 @@
 #pragma once
-// Where the program finds its companions: everything lives beside the executable.
+// Where the program finds its companions (the expert advisor, the chime, and
+// the settings and logs while they can be kept there): beside the executable.
 
 #include <string>
 
