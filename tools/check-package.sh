@@ -46,6 +46,9 @@ cleanup() {
 }
 trap cleanup EXIT
 chmod 755 "$scratch"
+# The checks that run as the ordinary user start in its reach: the checkout may
+# lie in a folder only root may enter (a clone into mktemp -d, for instance).
+cd "$scratch"
 root="$scratch/root"
 home="$scratch/home"
 dpkg -x "$deb" "$root"
