@@ -47,8 +47,16 @@ done
 (cd "$folders" && HOME="$folders/Archive" QT_SCALE_FACTOR="$scale" "$QUORVANE_BIN/quorvane-components") \
     >"$work/gallery.log" 2>&1 &
 app=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quorvane components$" 2>/dev/null | head -n 1) || true
-[ -n "$wid" ] || fail "the gallery window did not appear"
+find_window() {
+    wid=$(xdotool search --onlyvisible --name "^Quorvane components$" 2>/dev/null | head -n 1) || true
+    [ -n "$wid" ]
+}
+# Polled, so that a gallery that ended early is seen at once and reported with
+# its own output instead of a bare time-out.
+if ! wait_until 30 'find_window || ! kill -0 "$app" 2>/dev/null' || [ -z "$wid" ]; then
+    cat "$work/gallery.log" >&2
+    fail "the gallery window did not appear"
+fi
 xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 
