@@ -1,5 +1,7 @@
 # One place for compiler flags: every target links quorvane_flags.
 add_library(quorvane_flags INTERFACE)
+# Headers are included by their folder ("core/files.h").
+target_include_directories(quorvane_flags INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_options(quorvane_flags INTERFACE
     -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor)
 if(QUORVANE_WERROR)
