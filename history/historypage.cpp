@@ -263,8 +263,11 @@ void HistoryPage::showLater()
     if (m_symbol.empty() || m_latest)
         return;
     const std::int64_t now = m_services.nowUtcMs();
-    const std::int64_t to = m_toMs + rangeLengthMs(m_range);
-    if (to >= now)
+    const std::int64_t length = rangeLengthMs(m_range);
+    const std::int64_t to = m_toMs + length;
+    // A stretch that overlaps the latest one is the latest one: "Later" after
+    // "Earlier" comes back to following the polls.
+    if (now - to < length)
         load(now, true);
     else
         load(to, false);

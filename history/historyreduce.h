@@ -24,8 +24,7 @@ struct SeriesPoint {
 /// Reduces `samples` (oldest first) to those in [fromMs, toMs), the window cut
 /// into `columns` equal columns; from each column its first, lowest, highest and
 /// last sample, each once and in time order. At most 4 * columns samples come
-/// back; a column with four or fewer samples keeps them all. `columns` below 1
-/// counts as 1; an empty window gives nothing.
+/// back. `columns` below 1 counts as 1; an empty window gives nothing.
 std::vector<SeriesPoint> reduceToColumns(const std::vector<SeriesPoint>& samples, std::int64_t fromMs,
                                          std::int64_t toMs, int columns);
 
