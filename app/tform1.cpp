@@ -122,6 +122,7 @@ void TForm1::buildComponents()
     m_trayIcon->SetIcons(m_imageList);
     m_trayIcon->SetIconIndex(1);
     m_trayIcon->Loaded();
+    m_notifications = std::make_unique<WindowNotifications>(m_services.notifier, m_trayIcon);
 
     m_images = {m_ui->Image1,  m_ui->Image2,  m_ui->Image3,  m_ui->Image4,  m_ui->Image5,  m_ui->Image6,
                 m_ui->Image7,  m_ui->Image8,  m_ui->Image9,  m_ui->Image10, m_ui->Image11, m_ui->Image12,
@@ -249,11 +250,13 @@ void TForm1::Timer1Timer()
     } catch (const std::exception& e) {
         setStatus("Disconnect!");
         logFailure(e.what());
+        notifyAfterPoll(false);
         return;
     }
     try {
         if (m_replyText.empty()) {
             setStatus("Data Error!");
+            notifyAfterPoll(true);
             return;
         }
         WriteSignalFiles();
@@ -263,6 +266,7 @@ void TForm1::Timer1Timer()
         setStatus("Data Error!");
         logFailure(e.what());
     }
+    notifyAfterPoll(true);
 }
 
 void TForm1::SplitReply()
@@ -284,6 +288,11 @@ void TForm1::ComboBox3Change()
 void TForm1::setStatus(const char* text)
 {
     m_ui->StatusBar1->showMessage(QString::fromLatin1(text));
+}
+
+void TForm1::notifyAfterPoll(bool reached)
+{
+    m_notifications->afterPoll(m_services.clock(), reached, m_ui->NotifyLampsBox->currentIndex(), m_shown);
 }
 
 void TForm1::logFailure(const std::string& message)
@@ -317,6 +326,7 @@ void TForm1::ShowSelectedRecord()
     m_ui->Label4->setText(QString::fromLocal8Bit(view.price));
     m_ui->Label8->setText(QString::fromLocal8Bit(view.time));
     m_trayIcon->SetHint(view.hint);
+    m_shown = symbolFacts(view);
 }
 
 void TForm1::ShowLamps(double maximum, double signal)

@@ -6,6 +6,7 @@
 
 #include "alarmlog.h"
 #include "formservices.h"
+#include "notify/notifyrules.h"
 #include "terminaltargets.h"
 
 #include <QPixmap>
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,8 @@ private:
     void writeSettings();
     void syncSymbolSelector();
     void setStatus(const char* text);
+    /// Hands the poll's end and what the window shows to the notifications.
+    void notifyAfterPoll(bool reached);
     void logFailure(const std::string& message);
     void showLamps(const LampView& view);
     void showPicture(QLabel* label, int index);
@@ -121,6 +125,8 @@ private:
     std::string m_terminalFolder;
     std::vector<std::string> m_records;
     std::vector<TerminalTarget> m_targets; ///< what Edit2's folder resolved to when it was set
+    std::optional<SymbolFacts> m_shown; ///< the selected symbol as the last full display showed it
+    std::unique_ptr<WindowNotifications> m_notifications;
     AlarmLog m_alarmLog;
     TImageList* m_imageList = nullptr;
     QTimer* m_timer = nullptr;

@@ -7,14 +7,10 @@
 
 #include <QDBusConnection>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
 namespace quorvane {
-
-/// Shows a notification where no notification service is running.
-using NotificationFallback = std::function<void(const Notification&)>;
 
 class DBusNotifier final : public Notifier {
 public:

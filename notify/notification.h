@@ -3,6 +3,7 @@
 // that shows it. The texts are 8-bit, as the window shows them.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace quorvane {
@@ -32,5 +33,8 @@ public:
     /// Never throws: a desktop that cannot be told must not stop a poll.
     virtual std::uint32_t show(const Notification& notification) = 0;
 };
+
+/// Shows a notification where no notification service is running.
+using NotificationFallback = std::function<void(const Notification&)>;
 
 } // namespace quorvane
