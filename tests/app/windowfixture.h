@@ -127,7 +127,9 @@ protected:
         s.soundPlayer = std::make_unique<StandIn>(o);
         s.fileSystem = makeRealFileSystem();
         s.trayShell = std::make_unique<AcceptingTray>(&o->balloons);
-        s.notifier = [o](NotificationFallback balloon) { return std::make_unique<RecordingNotifier>(o, std::move(balloon)); };
+        s.notifier = [o](NotificationFallback balloon) {
+            return std::make_unique<RecordingNotifier>(o, std::move(balloon));
+        };
         s.showMessage = [o](const std::string& m) { o->messages.push_back(m); };
         s.reportError = [o](const std::string& m) { o->reports.push_back(m); };
         form = std::make_unique<TForm1>(std::move(s));
