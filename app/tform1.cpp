@@ -122,6 +122,7 @@ void TForm1::buildComponents()
     m_trayIcon->SetIcons(m_imageList);
     m_trayIcon->SetIconIndex(1);
     m_trayIcon->Loaded();
+    m_notifications = std::make_unique<WindowNotifications>(m_services.notifier, m_trayIcon);
 
     m_images = {m_ui->Image1,  m_ui->Image2,  m_ui->Image3,  m_ui->Image4,  m_ui->Image5,  m_ui->Image6,
                 m_ui->Image7,  m_ui->Image8,  m_ui->Image9,  m_ui->Image10, m_ui->Image11, m_ui->Image12,
@@ -243,11 +244,15 @@ void TForm1::Timer1Timer()
     setStatus(PollStatus::Connected);
     PollOutcome outcome = m_poll.Poll([this](PollStatus status) { setStatus(status); });
     // A failed call leaves the previous records, so picking a symbol still works on them.
-    if (outcome.status == PollStatus::Disconnect)
+    if (outcome.status == PollStatus::Disconnect) {
+        notifyAfterPoll(false);
         return;
+    }
     m_records = std::move(outcome.records);
-    if (!outcome.succeeded())
+    if (!outcome.succeeded()) {
+        notifyAfterPoll(true);
         return;
+    }
     try {
         syncSymbolSelector();
         ShowSelectedRecord();
@@ -255,6 +260,7 @@ void TForm1::Timer1Timer()
         setStatus(PollStatus::DataError);
         m_poll.logFailure(e.what());
     }
+    notifyAfterPoll(true);
 }
 
 void TForm1::SplitReply()
@@ -276,6 +282,11 @@ void TForm1::ComboBox3Change()
 void TForm1::setStatus(PollStatus status)
 {
     m_ui->StatusBar1->showMessage(QString::fromLatin1(statusText(status)));
+}
+
+void TForm1::notifyAfterPoll(bool reached)
+{
+    m_notifications->afterPoll(m_services.clock(), reached, m_ui->NotifyLampsBox->currentIndex(), m_shown);
 }
 
 // ---- display ---------------------------------------------------------------
@@ -303,6 +314,7 @@ void TForm1::ShowSelectedRecord()
     m_ui->Label4->setText(QString::fromLocal8Bit(view.price));
     m_ui->Label8->setText(QString::fromLocal8Bit(view.time));
     m_trayIcon->SetHint(view.hint);
+    m_shown = symbolFacts(view);
 }
 
 void TForm1::ShowLamps(double maximum, double signal)

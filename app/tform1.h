@@ -7,6 +7,7 @@
 #include "alarmlog.h"
 #include "formservices.h"
 #include "poll/pollcycle.h"
+#include "notify/notifyrules.h"
 #include "terminaltargets.h"
 
 #include <QPixmap>
@@ -14,6 +15,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -101,6 +103,8 @@ private:
     void writeSettings();
     void syncSymbolSelector();
     void setStatus(PollStatus status);
+    /// Hands the poll's end and what the window shows to the notifications.
+    void notifyAfterPoll(bool reached);
     void showLamps(const LampView& view);
     void showPicture(QLabel* label, int index);
     std::string folder() const;
@@ -121,6 +125,8 @@ private:
     // would turn bytes that are no UTF-8 into U+FFFD.
     std::string m_terminalFolder;
     std::vector<std::string> m_records;
+    std::optional<SymbolFacts> m_shown; ///< the selected symbol as the last full display showed it
+    std::unique_ptr<WindowNotifications> m_notifications;
     AlarmLog m_alarmLog;
     TImageList* m_imageList = nullptr;
     QTimer* m_timer = nullptr;

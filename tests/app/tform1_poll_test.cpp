@@ -196,9 +196,43 @@ TEST_F(WindowTest, FirstRunInAnEmptyFolderAgainstALoopbackServiceThenAFault)
     EXPECT_NE(errorLog().find("No signal today"), std::string::npos) << errorLog();
     close();
     EXPECT_EQ(server.requests().size(), 2u);
-    EXPECT_EQ(readFile(ini()), "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\n");
+    EXPECT_EQ(readFile(ini()),
+              "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\nnotify-lamps=0\r\n");
     EXPECT_TRUE(exists(dir / "log.txt"));
     EXPECT_EQ(readFile(dir / "log.txt"), "");
+    EXPECT_TRUE(fake.reports.empty());
+}
+
+// The notifications read what the window shows (MaxS 50: 0.0625 a lamp) and
+// follow the window's clock; without a notification service the tray's
+// balloon shows them.
+TEST_F(WindowTest, NotificationsFollowTheLampsShownAndTheServicesOutages)
+{
+    writeFile(ini(), "[Form]\nnotify-lamps=6\nMaxS=50\n");
+    fake.replies = {record("EURUSDm", "0.3"), record("EURUSDm", "0.375")};
+    fake.fallback = "!down";
+    open(); // 4 lamps
+    EXPECT_EQ(combo("NotifyLampsBox")->currentIndex(), 6);
+    form->Timer1Timer(); // 6 lamps
+    EXPECT_EQ(fake.notified, std::vector<std::string>{"EURUSD: 6 long lamps"});
+    for (int poll = 0; poll < 9; ++poll) { // down from 10:15:45 until two minutes later
+        now = now.addSecs(15);
+        form->Timer1Timer();
+    }
+    fake.replies = {record("EURUSDm", "0.25"), record("EURUSDm", "0.4")};
+    now = now.addSecs(15);
+    form->Timer1Timer(); // 4 lamps: armed again
+    EXPECT_EQ(fake.notified, (std::vector<std::string>{"EURUSD: 6 long lamps",
+                                                       "Signal service unreachable since 10:15",
+                                                       "Signal service reachable again (replaces 102)"}));
+    fake.noNotificationService = true;
+    now = now.addSecs(300);
+    form->Timer1Timer();
+    EXPECT_EQ(fake.balloons, std::vector<std::string>{
+                                 "EURUSD: 6 long lamps / Signal: 0.4\nPrice: 1.5\nMarket time: 2026.12.08 09:59"});
+    combo("NotifyLampsBox")->setCurrentIndex(3);
+    close();
+    EXPECT_EQ(TIniFile(ini()).ReadString("Form", "notify-lamps", "?"), "3");
     EXPECT_TRUE(fake.reports.empty());
 }
 
