@@ -142,6 +142,7 @@ protected:
 
 TEST_P(Mql5Accounts, LevelsFollowTheLampsWithHysteresisUpDownAndAcrossZero)
 {
+    sim.fifo = hedging(); // closing oldest first suits every hedging account
     begin();
     EXPECT_EQ(sim.comment, "Quorvane signal 0 (long), lamps lit: 0 of 8\nsignal file EURUSD for EURUSD");
     // One lamp is 0.25 / 8 = 0.03125; a held level k goes below (k - 1/2) lamps.
@@ -339,18 +340,22 @@ TEST_F(Mql5Advisor, EveryResultIsJudgedByItsRetcode)
 
 TEST_P(Mql5Accounts, ATimedOutOrderIsLookedUpNotSentTwice)
 {
-    begin();
-    sim.answers = {10012};
-    sim.timeoutExecutes = true; // the server executed it all the same
-    feed("0.03125");
-    EXPECT_EQ(requests(), Lines{"buy 0.06 FOK sl 1.07400: 10012"});
-    sim.tick += 30000;
-    OnTick();
-    EXPECT_TRUE(requests().empty()) << "a time-out waits at least a minute";
-    sim.tick += 30000;
-    feed("0.03125");
-    EXPECT_TRUE(requests().empty()) << "the position exists: no duplicate";
-    EXPECT_EQ(positions(), "b0.06");
+    for (const bool executed : {true, false}) {
+        SCOPED_TRACE(executed ? "executed all the same" : "not executed");
+        reset(GetParam());
+        begin();
+        sim.answers = {10012};
+        sim.timeoutExecutes = executed;
+        feed("0.03125");
+        EXPECT_EQ(requests(), Lines{"buy 0.06 FOK sl 1.07400: 10012"});
+        sim.tick += 30000;
+        OnTick();
+        EXPECT_TRUE(requests().empty()) << "a time-out waits at least a minute";
+        sim.tick += 30000;
+        OnTick();
+        EXPECT_EQ(requests().size(), executed ? 0u : 1u) << "sent again only when the position is not there";
+        EXPECT_EQ(positions(), "b0.06");
+    }
 }
 
 TEST_P(Mql5Accounts, APartialFillCountsWhatWasFilled)
@@ -376,6 +381,8 @@ TEST_P(Mql5Accounts, StopsAreNormalisedBeyondTheStopLevelAndSetAfterTheDealWhere
     } rows[] = {
         {"HundredPips", 100, 0, false, false, {"buy 0.06 FOK sl 1.07400: 10009"}, "b0.06"},
         {"StopLevelPlusAPoint", 1, 50, false, false, {"buy 0.06 FOK sl 1.08349: 10009"}, "b0.06"},
+        // 1.08400 - 70 points is 1.0833000000000002 in binary: sent so, it would be refused.
+        {"SevenPipsNormalised", 7, 0, false, false, {"buy 0.06 FOK sl 1.08330: 10009"}, "b0.06"},
         {"StopAfterTheDeal", 100, 0, true, false,
          {"check buy 0.06 FOK sl 1.07400: 10016", "buy 0.06 FOK: 10009", "sltp #1 sl 1.07400: 10009"}, "b0.06"},
         {"NoStopNoPosition", 100, 0, true, true,

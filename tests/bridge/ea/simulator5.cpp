@@ -49,11 +49,19 @@ using mql5sim::Terminal;
 Terminal& sim() { return mql5sim::terminal(); }
 
 constexpr double kEpsilon = 1e-9;
+// The FIFO refusal; its number is not in the documentation we have, and the
+// advisor treats every code it does not know as permanent.
+constexpr uint kFifoClose = 10045;
 
+// Exactly on the grid, as NormalizeDouble leaves a value: the server compares
+// prices and volumes as sent, and 1.0740000000000001 is not 1.07400.
 bool onGrid(double value, double unit)
 {
-    const double n = value / unit;
-    return std::fabs(n - std::round(n)) < 1e-6;
+    int digits = 0;
+    for (double u = unit; digits < 8 && std::fabs(u - std::round(u)) > 1e-9; u *= 10)
+        ++digits;
+    const double scale = std::pow(10.0, digits);
+    return value == std::round(value * scale) / scale && std::fabs(value / unit - std::round(value / unit)) < 1e-6;
 }
 
 std::string number(const char* format, double value)
@@ -171,6 +179,12 @@ uint refusal(const MqlTradeRequest& r)
     Position* closing = reduced(r);
     if (t.hedging() && r.position != 0 && (!closing || r.volume > closing->volume + kEpsilon))
         return TRADE_RETCODE_INVALID;
+    if (closing && t.fifo) {
+        for (const Position& p : t.positions) {
+            if (p.symbol == closing->symbol && p.buy == closing->buy && p.timeMsc < closing->timeMsc)
+                return kFifoClose;
+        }
+    }
     double added = r.volume;
     if (closing)
         added = std::max(0.0, r.volume - closing->volume);

@@ -44,6 +44,7 @@ struct Terminal {
     // The account.
     MarginMode marginMode = RetailNetting;
     double equity = 10000, marginPerLot = 1000;
+    bool fifo = false; ///< ACCOUNT_FIFO_CLOSE: a newer position closed before an older one is refused
 
     // Permissions, connection, run mode.
     bool terminalTrade = true, programTrade = true, accountExpert = true, accountTrade = true;
