@@ -169,8 +169,9 @@ SignalState ReadSignal(double &signal, string &field)
       FileClose(handle);
    }
    // The first look only sets the baseline: a file left by a stopped
-   // Quorvane must not be traded after a restart of the terminal.
-   if(!g_read || modified != g_modified)
+   // Quorvane must not be traded after a restart of the terminal. A file
+   // that is missing for a while has not changed: only a new date counts.
+   if(!g_read || (handle != INVALID_HANDLE && modified != g_modified))
    {
       if(g_read)
       {

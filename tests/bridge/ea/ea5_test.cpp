@@ -132,6 +132,15 @@ TEST_F(Mql5Advisor, StalenessIsJudgedByTheFileChangingNotByAnyClock)
             EXPECT_EQ(line(), "Quorvane: signal stale (unchanged for more than 60 s) - holding");
         }
     }
+    // A file that goes missing and comes back as it was is no new record.
+    MaxAgeSeconds = 60;
+    sim.tick += 61000;
+    std::filesystem::rename(dir / "EURUSD", dir / "away");
+    OnTick();
+    EXPECT_EQ(line(), "Quorvane: no signal file for EURUSD - holding");
+    std::filesystem::rename(dir / "away", dir / "EURUSD");
+    OnTick();
+    EXPECT_EQ(line(), "Quorvane: signal stale (unchanged for more than 60 s) - holding");
 }
 
 TEST_F(Mql5Advisor, SymbolNamesAsBrokersSpellThem)
