@@ -353,8 +353,10 @@ ulong OldestPosition(int side)
 }
 
 //+------------------------------------------------------------------+
-//| The filling mode. SYMBOL_FILLING_MODE is a mask of FOK and IOC;   |
-//| instant and request execution take FOK only, RETURN suits market  |
+//| The filling mode. SYMBOL_FILLING_MODE is a mask of FOK and IOC    |
+//| (by their names: the values are not in every manual); instant     |
+//| execution takes FOK only, and so request execution gets FOK, the  |
+//| only mode any copy of the manual allows there. RETURN suits market|
 //| orders only under exchange execution. A market-execution symbol    |
 //| that allows neither is not documented: FOK first, IOC on a 10030.  |
 //+------------------------------------------------------------------+
@@ -516,6 +518,8 @@ TradeOutcome Close(int side, ulong ticket, double volume)
 //+------------------------------------------------------------------+
 TradeOutcome SetMissingStop(int side, double opened)
 {
+   // The new position is found as ours without a stop, not by the deal's or
+   // order's ticket: how those map to position tickets is not documented.
    ulong ticket = g_hedging ? 0 : NettingPosition();
    for(int i = PositionsTotal() - 1; i >= 0 && g_hedging; i--)
    {
@@ -763,6 +767,7 @@ int OnInit()
    g_lotsName = "Quorvane lots " + Symbol() + " " + IntegerToString(magic);
    // One copy per symbol and magic: two would both see the same missing levels and
    // both send. A temporary variable goes with the terminal, so a crash leaves no lock.
+   // It is taken to start at 0 (not documented); if not, no copy runs, none runs twice.
    if(!GlobalVariableCheck(g_lock))
       GlobalVariableTemp(g_lock);
    if(!GlobalVariableSetOnCondition(g_lock, 1, 0))
@@ -772,6 +777,8 @@ int OnInit()
       return(INIT_FAILED);
    }
    g_haveLock = true;
+   // Retail netting and exchange accounts hold one position per symbol: its
+   // volume holds the levels. Only retail hedging keeps a position per level.
    g_hedging = AccountInfoInteger(ACCOUNT_MARGIN_MODE) == ACCOUNT_MARGIN_MODE_RETAIL_HEDGING;
    if(!g_hedging && GlobalVariableCheck(g_lotsName))
       g_levelLots = GlobalVariableGet(g_lotsName);
