@@ -6,8 +6,10 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -143,9 +145,14 @@ bool HistoryStore::open()
 
 void HistoryStore::openChecked()
 {
-    const std::string folderError = makeFolders(folderOf(m_options.file));
+    const std::string folder = folderOf(m_options.file);
+    const std::string folderError = makeFolders(folder);
     if (!folderError.empty())
         throw Exception(folderError);
+    // WAL keeps its -wal and -shm beside the file: a folder that cannot take
+    // them fails here with its own reason rather than SQLite's "unable to open".
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
+        throw Exception("the folder " + folder + " cannot be written (" + std::strerror(errno) + ")");
     m_db = std::make_unique<SqliteDatabase>(m_options.file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     sqlite3_busy_timeout(m_db->handle(), m_options.busyTimeoutMs);
     // A whole check reads the whole file; once per file is enough.
@@ -159,7 +166,9 @@ void HistoryStore::openChecked()
         throw Exception("the file cannot be kept in WAL mode");
     m_db->exec("PRAGMA synchronous = NORMAL");
     // The -wal and -shm files stay when the last writer closes, so a reader
-    // never has to create them.
+    // never has to create them; the -wal is emptied then, so nothing of it
+    // could outlive the file it belongs to.
+    m_db->exec("PRAGMA journal_size_limit = 0");
     int persist = 1;
     sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     m_db->exec("BEGIN IMMEDIATE");
@@ -269,7 +278,8 @@ void HistoryStore::storePoll(std::int64_t receivedUtcMs, const std::vector<std::
         add.reset();
         add.bind(1, symbolId(symbol, shortName(record))).bind(2, receivedUtcMs).bind(3, seq++);
         add.bindBytes(4, GetField(record, "Price")).bind(5, text->second);
-        if (number && shortestText(*number) == signal)
+        // -0 is stored as 0 by SQLite: its text must stay.
+        if (number && shortestText(*number) == signal && !(*number == 0 && std::signbit(*number)))
             add.bindNull(6);
         else
             add.bindBytes(6, signal);
