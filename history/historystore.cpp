@@ -153,7 +153,9 @@ void HistoryStore::openChecked()
     // them fails here with its own reason rather than SQLite's "unable to open".
     if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
         throw Exception("the folder " + folder + " cannot be written (" + std::strerror(errno) + ")");
-    m_db = std::make_unique<SqliteDatabase>(m_options.file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    // One thread uses a connection: SQLite's own mutexes would only cost.
+    m_db = std::make_unique<SqliteDatabase>(m_options.file,
+                                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     sqlite3_busy_timeout(m_db->handle(), m_options.busyTimeoutMs);
     // A whole check reads the whole file; once per file is enough.
     if (!m_checked) {
