@@ -102,6 +102,18 @@ void HistoryStore::close()
     m_symbolIds.clear();
 }
 
+void HistoryStore::closeLeavingFiles()
+{
+    // A damaged file goes aside as it is: closing must neither checkpoint its
+    // -wal into it nor delete that -wal.
+    if (m_db) {
+        int on = 1;
+        sqlite3_file_control(m_db->handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &on);
+        sqlite3_db_config(m_db->handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
+    close();
+}
+
 void HistoryStore::failed(const std::string& message)
 {
     // One line per run of failures: a locked or read-only file would
@@ -121,11 +133,12 @@ bool HistoryStore::open()
         openChecked();
         return true;
     } catch (const SqliteError& error) {
-        close();
         if (!error.damaged()) {
+            close();
             failed(error.what());
             return false;
         }
+        closeLeavingFiles();
         if (!keepDamaged(error.what()))
             return false;
     } catch (const std::exception& error) {
@@ -326,7 +339,7 @@ bool HistoryStore::recordPoll(std::int64_t receivedUtcMs, const std::vector<std:
                 return false;
             }
             // Broken under our hands: put it aside and store this poll in a new file.
-            close();
+            closeLeavingFiles();
             if (!keepDamaged(error.what()))
                 return false;
         } catch (const std::exception& error) {

@@ -73,6 +73,7 @@ private:
     std::int64_t textId(const std::string& text);
     void failed(const std::string& message);
     void close();
+    void closeLeavingFiles();
     std::int64_t now() const;
 
     HistoryOptions m_options;

@@ -130,6 +130,14 @@ TEST(HistoryFaults, ADamagedFileIsKeptUnderAnotherNameAndANewOneStarted)
              writeHistory(file, 400);
              fs::resize_file(file, fs::file_size(file) / 2);
          }},
+        // Its -wal and -shm go with it: pages left in a -wal would be
+        // replayed into whatever file bears the name next.
+        {"GarbageWithSidecars",
+         [](const std::string& file) {
+             writeFile(file, std::string(3000, 'x'));
+             writeFile(file + "-wal", "stale wal");
+             writeFile(file + "-shm", "stale shm");
+         }},
         {"OverwrittenPages",
          [](const std::string& file) {
              writeHistory(file, 400);
@@ -144,6 +152,7 @@ TEST(HistoryFaults, ADamagedFileIsKeptUnderAnotherNameAndANewOneStarted)
         const std::string file = dir / "history.sqlite";
         row.damage(file);
         const std::string damaged = readFile(file);
+        const std::string walBefore = readFile(file + "-wal");
 
         TestClock clock;
         std::vector<std::string> messages;
@@ -153,6 +162,7 @@ TEST(HistoryFaults, ADamagedFileIsKeptUnderAnotherNameAndANewOneStarted)
         const std::string aside = damagedName(file, clock.now);
         EXPECT_TRUE(std::regex_match(aside, std::regex(".*/history\\.sqlite\\.damaged-[0-9]{8}-[0-9]{6}")));
         EXPECT_TRUE(readFile(aside) == damaged) << "kept as it was";
+        EXPECT_EQ(readFile(aside + "-wal"), walBefore) << "its -wal goes with it";
         ASSERT_EQ(messages.size(), 1u) << joined(messages);
         EXPECT_EQ(messages[0].rfind("History file " + file + " was damaged (", 0), 0u) << messages[0];
         EXPECT_NE(messages[0].find("; it is kept as " + aside + " and a new one is started"), std::string::npos)
