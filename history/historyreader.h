@@ -2,7 +2,8 @@
 // The signal history opened for reading only, by the History page and the
 // CSV export, while the window or the bridge may be writing it. It writes
 // nothing and holds no lock that could stop the writer (WAL readers read a
-// snapshot); a missing file is an empty history.
+// snapshot); a missing file is an empty history. One thread at a time uses
+// a reader; a thread of its own makes a reader of its own.
 
 #include "history/historysource.h"
 
