@@ -25,6 +25,7 @@ namespace {
 
 // Beyond the window's settings: the entry hands it to the service client.
 const Setting kServiceUrl = {"Service", "Url", SettingForm::Text, std::string(), nullptr, false};
+const Setting kHistoryDays = {"History", "Days", SettingForm::Integer, 30, nullptr, false};
 
 } // namespace
 
@@ -44,6 +45,12 @@ SettingValue readSetting(const TIniFile& ini, const Setting& setting)
 std::string readServiceUrl(const TIniFile& ini)
 {
     return std::get<std::string>(readSetting(ini, kServiceUrl));
+}
+
+int readHistoryDays(const TIniFile& ini)
+{
+    const int days = std::get<int>(readSetting(ini, kHistoryDays));
+    return days < 0 ? std::get<int>(kHistoryDays.fallback) : days;
 }
 
 void writeSetting(TIniFile& ini, const Setting& setting, const SettingValue& value)

@@ -37,6 +37,11 @@ const std::vector<Setting>& formSettings();
 /// means the default one. Read by the entry at start, never written.
 std::string readServiceUrl(const TIniFile& ini);
 
+/// [History] Days: how many days of polls the signal history keeps; 0 keeps
+/// none (no file is made). 30 when absent, not an integer or negative. Read at
+/// start, never written.
+int readHistoryDays(const TIniFile& ini);
+
 /// Reads one setting; never fails (an absent file or key, or a value not of
 /// the setting's form, gives its fallback).
 SettingValue readSetting(const TIniFile& ini, const Setting& setting);

@@ -54,5 +54,28 @@ TEST(SettingsTable, ServiceUrlComesFromItsOwnSectionOnly)
     EXPECT_EQ(readServiceUrl(TIniFile(dir / "none.INI")), "") << "no file";
 }
 
+TEST(SettingsTable, HistoryDaysDefaultsToThirtyAndZeroSwitchesItOff)
+{
+    const struct {
+        const char* name;
+        const char* file;
+        int days;
+    } rows[] = {
+        {"Absent", "[Form]\nsound=1\n", 30},
+        {"Set", "[History]\nDays=7\n", 7},
+        {"ZeroKeepsNone", "[History]\nDays=0\n", 0},
+        {"KeyInAnyCase", "[history]\ndays=90\n", 90},
+        {"NegativeIsNoNumberOfDays", "[History]\nDays=-1\n", 30},
+        {"NotAnInteger", "[History]\nDays=a week\n", 30},
+        {"InTheWrongSection", "[Form]\nDays=5\n", 30},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder dir;
+        writeFile(dir / "quorvane.INI", row.file);
+        EXPECT_EQ(readHistoryDays(TIniFile(dir / "quorvane.INI")), row.days);
+    }
+}
+
 } // namespace
 } // namespace quorvane
