@@ -9,6 +9,7 @@
 #include "filelocations.h"
 #include "helloworld.h"
 #include "hintswitch.h"
+#include "app/historysetup.h"
 #include "inifile.h"
 #include "lampimages.h"
 #include "platform.h"
@@ -208,6 +209,8 @@ void TForm1::readSettings()
         if (control == m_ui->TrackBar1)
             TrackBar1Change();
     }
+    m_history = attachHistory(m_poll, m_services.locations, ini,
+                              [this] { return m_services.clock().toMSecsSinceEpoch(); });
 }
 
 void TForm1::writeSettings()

@@ -7,6 +7,7 @@
 #include "alarmlog.h"
 #include "formservices.h"
 #include "poll/pollcycle.h"
+#include "history/historystore.h"
 #include "notify/notifyrules.h"
 #include "terminaltargets.h"
 
@@ -121,6 +122,7 @@ private:
     FormServices m_services;
     std::unique_ptr<Ui::TForm1> m_ui;
     PollCycle m_poll;
+    std::unique_ptr<HistoryStore> m_history; ///< null without a history file; after m_poll, which records into it
     // The terminal folder's own bytes; Edit2 only shows them, and a QString
     // would turn bytes that are no UTF-8 into U+FFFD.
     std::string m_terminalFolder;

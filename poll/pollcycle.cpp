@@ -42,6 +42,11 @@ const std::vector<TerminalTarget>& PollCycle::targets() const
     return m_targets;
 }
 
+void PollCycle::setRecorder(Recorder recorder)
+{
+    m_recorder = std::move(recorder);
+}
+
 PollOutcome PollCycle::Poll(const std::function<void(PollStatus)>& statusKnown)
 {
     PollOutcome outcome;
@@ -68,6 +73,8 @@ PollOutcome PollCycle::Poll(const std::function<void(PollStatus)>& statusKnown)
         // Nothing to hand on and nothing to log: the service answered, with nothing.
         outcome.status = PollStatus::DataError;
     } else {
+        if (m_recorder && !outcome.records.empty())
+            m_recorder(outcome.records);
         try {
             WriteSignalFiles(m_targets, outcome.records);
         } catch (const std::exception& e) {

@@ -29,6 +29,9 @@ struct PollOutcome {
 class PollCycle {
 public:
     using ServiceFactory = std::function<std::shared_ptr<HelloWorldPortType>()>;
+    /// Hears the records of every call that brought a reply, before the signal
+    /// files are written (the history keeps them). Must not throw.
+    using Recorder = std::function<void(const std::vector<std::string>& records)>;
     /// errorLogFolder ends with the path separator; timestamp gives the local
     /// date and time text for log lines.
     PollCycle(ServiceFactory service, std::string errorLogFolder, std::function<std::string()> timestamp);
@@ -36,6 +39,8 @@ public:
     /// Where signal files go from now on; none: no signal files are written.
     void setTargets(std::vector<TerminalTarget> targets);
     const std::vector<TerminalTarget>& targets() const;
+    /// Who keeps the records of each reply; none by default.
+    void setRecorder(Recorder recorder);
 
     /// One poll: the service call, the split, the signal files, the error-log
     /// line. Never throws except when the error log itself cannot be written;
@@ -55,6 +60,7 @@ private:
     std::string m_errorLogFolder;
     std::function<std::string()> m_timestamp;
     std::vector<TerminalTarget> m_targets;
+    Recorder m_recorder;
     std::string m_replyText;
 };
 

@@ -5,6 +5,7 @@
 
 #include "loopbackserver.h"
 #include "pollscenarios.h"
+#include "history/historyreader.h"
 
 #include <QTimer>
 
@@ -69,6 +70,8 @@ TEST_F(WindowTest, PollScenariosOfTheCycle)
         const std::string files = dir / "mt4/experts/files/";
         std::filesystem::remove_all(dir / "mt4");
         std::filesystem::remove(dir / "error_log.txt");
+        for (const char* file : {"history.sqlite", "history.sqlite-wal", "history.sqlite-shm"})
+            std::filesystem::remove(dir / file);
         std::filesystem::create_directories(row.signalFolderMissing ? dir / "mt4/experts" : files);
         writeFile(ini(), "[Form]\nmt4-path=" + (dir / "mt4") + "\n");
         fake.fallback = row.reply;
@@ -85,6 +88,12 @@ TEST_F(WindowTest, PollScenariosOfTheCycle)
             line.replace(at, 7, files);
         EXPECT_EQ(errorLog(), line.empty() ? "" : line + ", " + logTimestamp(now) + "\n");
         close();
+        std::size_t recorded = 0;
+        HistoryReader(dir / "history.sqlite").forEach(std::nullopt, 0, [&recorded, this](const HistoryPoint& point) {
+            EXPECT_EQ(point.receivedUtcMs, now.toMSecsSinceEpoch());
+            ++recorded;
+        });
+        EXPECT_EQ(recorded, row.recorded);
     }
 }
 

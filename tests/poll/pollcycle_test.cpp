@@ -70,6 +70,8 @@ TEST(PollCycle, ReplyScenarios)
         std::filesystem::create_directories(row.signalFolderMissing ? c.dir / "mt4/experts" : c.signalFolder());
         c.cycle.setTargets({legacyTarget(c.dir / "mt4")});
         c.reply = row.reply;
+        std::size_t recorded = 0;
+        c.cycle.setRecorder([&recorded](const std::vector<std::string>& records) { recorded += records.size(); });
         std::vector<PollStatus> heard;
         const PollOutcome outcome = c.cycle.Poll([&heard](PollStatus s) { heard.push_back(s); });
         EXPECT_EQ(statusText(outcome.status), std::string(row.status));
@@ -82,6 +84,7 @@ TEST(PollCycle, ReplyScenarios)
         EXPECT_EQ(c.errorLog(), line);
         EXPECT_EQ(outcome.failure.empty(), line.empty());
         EXPECT_EQ(outcome.records.empty(), row.files.empty() && !row.signalFolderMissing);
+        EXPECT_EQ(recorded, row.recorded);
     }
 }
 

@@ -3,6 +3,7 @@
 // cycle: what a reply leads to in the status, the signal files and the error
 // log. Each front end has a driver that feeds the replies and compares.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct PollScenario {
     /// status and line differ (the bridge shows nothing). nullptr: as above.
     const char* windowStatus = nullptr;
     const char* windowLogLine = nullptr;
+    std::size_t recorded = 0; ///< records the history keeps of this poll
 };
 
 inline const std::string kScenarioRecords = "(Symbol:EURUSDm,Price:1.0850,Time:2026.12.08 10:00,Signal:0.1875)"
@@ -31,15 +33,16 @@ inline const std::string kScenarioRecords = "(Symbol:EURUSDm,Price:1.0850,Time:2
 inline const std::vector<PollScenario>& pollScenarios()
 {
     static const std::vector<PollScenario> rows = {
-        {"three_records_and_a_tail", kScenarioRecords.c_str(), false, "Connected!", {"EURUSD", "GBPUSD", "USDJPY"}, ""},
+        {"three_records_and_a_tail", kScenarioRecords.c_str(), false, "Connected!", {"EURUSD", "GBPUSD", "USDJPY"}, "",
+         nullptr, nullptr, 3},
         {"call_fails", "!Connection refused", false, "Disconnect!", {}, "Connection refused, "},
         {"empty_reply_is_no_data_and_no_line", "", false, "Data Error!", {}, ""},
         {"signal_folder_missing", kScenarioRecords.c_str(), true, "Data Error!", {},
-         "Cannot create file {files}EURUSD, " + kScenarioRecords},
+         "Cannot create file {files}EURUSD, " + kScenarioRecords, nullptr, nullptr, 3},
         {"reply_without_records", "no records", false, "Connected!", {}, "", "Data Error!",
          "List index out of bounds (-1), no records"},
         {"signal_no_number_still_written", "(Symbol:EURUSD,Signal:abc)", false, "Connected!", {"EURUSD"}, "",
-         "Data Error!", "'abc' is not a valid floating point value, (Symbol:EURUSD,Signal:abc)"},
+         "Data Error!", "'abc' is not a valid floating point value, (Symbol:EURUSD,Signal:abc)", 1},
     };
     return rows;
 }
