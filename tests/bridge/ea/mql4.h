@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <sys/stat.h>
 #include <utility>
@@ -93,15 +94,16 @@ const int FILE_MODIFY_DATE = 2;
 const int INVALID_HANDLE = -1;
 const int INIT_SUCCEEDED = 0;
 const int INIT_FAILED = 1;
-const int ERR_NO_ERROR = 0;
-const int ERR_INVALID_STOPS = 130;
-const int ERR_NOT_ENOUGH_MONEY = 134;
-const int ERR_OFF_QUOTES = 136;
-const int ERR_REQUOTE = 138;
-const int ERR_TRADE_CONTEXT_BUSY = 146;
-const int ERR_TRADE_DISABLED = 133;
-const int ERR_INVALID_TICKET = 4108;
-const int ERR_FILE_CANNOT_OPEN = 5004;
+const int FILE_COMMON = 4096;
+enum ENUM_SYMBOL_INFO_INTEGER { SYMBOL_TRADE_EXEMODE = 33 };
+// The values are not documented; the advisor uses the names only.
+enum ENUM_SYMBOL_TRADE_EXECUTION {
+    SYMBOL_TRADE_EXECUTION_REQUEST,
+    SYMBOL_TRADE_EXECUTION_INSTANT,
+    SYMBOL_TRADE_EXECUTION_MARKET,
+    SYMBOL_TRADE_EXECUTION_EXCHANGE
+};
+// The ERR_* names come from <stderror.mqh>, which the advisor must include.
 
 namespace mql4sim::detail {
 
@@ -220,7 +222,7 @@ inline double AccountFreeMarginCheck(const string&, int, double volume)
 {
     const double after = AccountFreeMargin() - volume * mql4sim::terminal().marginPerLot;
     if (after <= 0)
-        mql4sim::terminal().lastError = ERR_NOT_ENOUGH_MONEY;
+        mql4sim::terminal().lastError = mql4sim::err::notEnoughMoney;
     return after;
 }
 
@@ -230,10 +232,12 @@ void Print(const Args&... args)
     mql4sim::terminal().prints.push_back(mql4sim::detail::joined(args...));
 }
 
+// Each chart has its own text.
 template <typename... Args>
 void Comment(const Args&... args)
 {
-    mql4sim::terminal().comment = mql4sim::detail::joined(args...);
+    mql4sim::Terminal& t = mql4sim::terminal();
+    (t.chart == 0 ? t.comment : t.otherComment) = mql4sim::detail::joined(args...);
 }
 
 template <typename... Args>
@@ -246,16 +250,26 @@ void Alert(const Args&... args)
 
 inline int OrdersTotal() { return static_cast<int>(mql4sim::terminal().orders.size()); }
 
+// By position only open orders; by ticket the pool is ignored and closed ones are found too.
 inline bool OrderSelect(int index, int select, int pool = MODE_TRADES)
 {
     mql4sim::Terminal& t = mql4sim::terminal();
     t.selected = -1;
-    if (pool != MODE_TRADES)
-        return false;
+    t.selectedFromHistory = false;
+    if (select == SELECT_BY_POS) {
+        if (pool == MODE_TRADES && index >= 0 && index < static_cast<int>(t.orders.size()))
+            t.selected = index;
+        return t.selected >= 0;
+    }
     for (std::size_t i = 0; i < t.orders.size(); ++i) {
-        if ((select == SELECT_BY_POS && static_cast<int>(i) == index)
-            || (select == SELECT_BY_TICKET && t.orders[i].ticket == index))
+        if (t.orders[i].ticket == index)
             t.selected = static_cast<int>(i);
+    }
+    for (std::size_t i = 0; t.selected < 0 && i < t.history.size(); ++i) {
+        if (t.history[i].ticket == index) {
+            t.selected = static_cast<int>(i);
+            t.selectedFromHistory = true;
+        }
     }
     return t.selected >= 0;
 }
@@ -264,9 +278,9 @@ inline const mql4sim::Order& selectedOrder()
 {
     static const mql4sim::Order none;
     const mql4sim::Terminal& t = mql4sim::terminal();
-    return t.selected >= 0 && t.selected < static_cast<int>(t.orders.size())
-               ? t.orders[static_cast<std::size_t>(t.selected)]
-               : none;
+    const std::vector<mql4sim::Order>& pool = t.selectedFromHistory ? t.history : t.orders;
+    return t.selected >= 0 && t.selected < static_cast<int>(pool.size()) ? pool[static_cast<std::size_t>(t.selected)]
+                                                                          : none;
 }
 inline string OrderSymbol() { return string(selectedOrder().symbol.c_str()); }
 inline int OrderMagicNumber() { return selectedOrder().magic; }
@@ -278,27 +292,62 @@ inline double OrderStopLoss() { return selectedOrder().stopLoss; }
 namespace mql4sim::detail {
 
 // Whether the terminal refuses a request now, and why (the error code).
-inline int refusal(int& failures)
+inline int refusal(std::deque<int>& injected)
 {
     const Terminal& t = terminal();
     if (!t.connected)
-        return 6; // ERR_NO_CONNECTION
+        return err::noConnection;
     if (t.contextBusy)
-        return ERR_TRADE_CONTEXT_BUSY;
+        return err::contextBusy;
     if (!t.tradeAllowed)
-        return ERR_TRADE_DISABLED;
-    if (failures > 0) {
-        --failures;
-        return ERR_OFF_QUOTES;
+        return err::tradeDisabled;
+    if (!injected.empty()) {
+        const int error = injected.front();
+        injected.pop_front();
+        return error;
     }
     return 0;
 }
 
+// Exactly what NormalizeDouble gives: the server takes no other price or stop.
+inline bool normalised(double value, int digits) { return value == NormalizeDouble(value, digits); }
+
 inline void traded()
 {
     Terminal& t = terminal();
-    t.bid += t.moveAfterTrade;
-    t.ask += t.moveAfterTrade;
+    t.bid = NormalizeDouble(t.bid + t.moveAfterTrade, t.digits);
+    t.ask = NormalizeDouble(t.ask + t.moveAfterTrade, t.digits);
+    if (t.afterTrade) {
+        const std::function<void()> meanwhile = std::move(t.afterTrade);
+        t.afterTrade = nullptr;
+        meanwhile();
+    }
+}
+
+inline std::string lotsText(double lots)
+{
+    std::string text = DoubleToString(lots, 8).utf8();
+    while (text.size() > 4 && text.back() == '0' && text[text.size() - 3] != '.')
+        text.pop_back();
+    return text;
+}
+
+// The stop of an order of `type` lies at least the stop level beyond the price it closes at.
+inline bool stopTooClose(int type, double stop)
+{
+    const Terminal& t = terminal();
+    const double least = t.stopLevelPoints * t.point - 1e-9;
+    return type == 0 ? t.bid - stop < least : stop - t.ask < least;
+}
+
+inline bool olderOpen(const Order& order)
+{
+    for (const Order& other : terminal().orders) {
+        if (other.symbol == order.symbol && other.ticket != order.ticket
+            && (other.openTime < order.openTime || (other.openTime == order.openTime && other.ticket < order.ticket)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace mql4sim::detail
@@ -307,22 +356,36 @@ inline int OrderSend(const string& symbol, int cmd, double volume, double price,
                      double takeprofit, const string& comment, int magic, datetime expiration, color arrow)
 {
     using namespace mql4sim::detail;
-    static_cast<void>(takeprofit), static_cast<void>(expiration), static_cast<void>(arrow);
+    namespace err = mql4sim::err;
+    static_cast<void>(expiration), static_cast<void>(arrow);
     mql4sim::Terminal& t = mql4sim::terminal();
     const bool buy = cmd == OP_BUY;
     const double market = buy ? t.ask : t.bid;
-    std::string request = std::string("send ") + (buy ? "buy " : "sell ") + DoubleToString(volume, 2).utf8() + " at "
-                          + quote(price) + " slippage " + std::to_string(slippage) + " sl " + quote(stoploss);
-    int error = refusal(t.failSends);
+    std::string request = std::string("send ") + (buy ? "buy " : "sell ") + lotsText(volume) + " at " + quote(price)
+                          + " slippage " + std::to_string(slippage) + " sl " + quote(stoploss);
+    int error = refusal(t.sendErrors);
+    const bool timedOut = error == err::tradeTimeout && t.timeoutFills;
+    if (timedOut)
+        error = 0;
+    const double steps = volume / t.lotStep;
     if (!error && symbol.utf8() != t.symbol)
-        error = 4106; // ERR_UNKNOWN_SYMBOL
+        error = err::unknownSymbol;
+    if (!error
+        && (volume < t.minLot - 1e-9 || volume > t.maxLot + 1e-9 || std::fabs(steps - std::round(steps)) > 1e-7))
+        error = err::invalidVolume;
+    if (!error && !normalised(price, t.digits))
+        error = err::invalidPrice;
     if (!error && !near(price, market, slippage * t.point))
-        error = ERR_REQUOTE;
+        error = err::requote;
     if (!error && stoploss != 0
-        && (buy ? stoploss > t.bid - t.stopLevelPoints * t.point : stoploss < t.ask + t.stopLevelPoints * t.point))
-        error = ERR_INVALID_STOPS;
+        && (t.marketExecution || t.refusesStopInOrder || !normalised(stoploss, t.digits) || stopTooClose(cmd, stoploss)))
+        error = err::invalidStops;
+    for (const mql4sim::Order& other : t.orders) {
+        if (!error && t.noHedging && other.symbol == t.symbol && other.type != cmd)
+            error = err::hedgingProhibited;
+    }
     if (!error && AccountFreeMargin() < volume * t.marginPerLot)
-        error = ERR_NOT_ENOUGH_MONEY;
+        error = err::notEnoughMoney;
     if (error) {
         t.lastError = error;
         t.requests.push_back(request + ": error " + std::to_string(error));
@@ -334,18 +397,26 @@ inline int OrderSend(const string& symbol, int cmd, double volume, double price,
     order.lots = volume;
     order.openPrice = market;
     order.stopLoss = stoploss;
+    order.takeProfit = takeprofit;
     order.magic = magic;
+    order.openTime = t.now;
     order.symbol = symbol.utf8();
     order.comment = comment.utf8();
-    t.orders.push_back(order);
-    t.requests.push_back(request + ": ticket " + std::to_string(order.ticket));
+    t.orders.insert(t.newestFirst ? t.orders.begin() : t.orders.end(), order);
+    t.selected = -1;
+    t.requests.push_back(request + (timedOut ? ": error 128, filled" : ": ticket " + std::to_string(order.ticket)));
     traded();
+    if (timedOut) {
+        t.lastError = err::tradeTimeout;
+        return -1;
+    }
     return order.ticket;
 }
 
 inline bool OrderClose(int ticket, double lots, double price, int slippage, color arrow)
 {
     using namespace mql4sim::detail;
+    namespace err = mql4sim::err;
     static_cast<void>(arrow);
     mql4sim::Terminal& t = mql4sim::terminal();
     const std::string request = "close " + std::to_string(ticket) + " at " + quote(price) + " slippage "
@@ -355,37 +426,91 @@ inline bool OrderClose(int ticket, double lots, double price, int slippage, colo
         if (t.orders[i].ticket == ticket)
             at = i;
     }
-    int error = refusal(t.failCloses);
+    int error = refusal(t.closeErrors);
+    const bool timedOut = error == err::tradeTimeout && t.timeoutFills;
+    if (timedOut)
+        error = 0;
     if (!error && (at == t.orders.size() || lots != t.orders[at].lots))
-        error = ERR_INVALID_TICKET;
+        error = err::invalidTicket;
+    if (!error && !normalised(price, t.digits))
+        error = err::invalidPrice;
     if (!error && !near(price, t.orders[at].type == OP_BUY ? t.bid : t.ask, slippage * t.point))
-        error = ERR_REQUOTE;
+        error = err::requote;
+    if (!error && t.fifo && olderOpen(t.orders[at]))
+        error = err::fifo;
     if (error) {
         t.lastError = error;
         t.requests.push_back(request + ": error " + std::to_string(error));
         return false;
     }
+    mql4sim::Order closed = t.orders[at];
+    closed.closeTime = t.now;
+    t.history.push_back(closed);
     t.orders.erase(t.orders.begin() + static_cast<std::ptrdiff_t>(at));
     t.selected = -1;
-    t.requests.push_back(request + ": closed");
+    t.requests.push_back(request + (timedOut ? ": error 128, closed" : ": closed"));
     traded();
+    if (timedOut) {
+        t.lastError = err::tradeTimeout;
+        return false;
+    }
+    return true;
+}
+
+// ---- more of the order's properties -------------------------------------------------
+
+inline datetime OrderOpenTime() { return static_cast<datetime>(selectedOrder().openTime); }
+inline datetime OrderCloseTime() { return static_cast<datetime>(selectedOrder().closeTime); }
+inline double OrderOpenPrice() { return selectedOrder().openPrice; }
+inline double OrderTakeProfit() { return selectedOrder().takeProfit; }
+
+// Sets the stop of an open order; the server checks it as it checks the stop of a new order.
+inline bool OrderModify(int ticket, double price, double stoploss, double takeprofit, datetime expiration, color arrow)
+{
+    using namespace mql4sim::detail;
+    namespace err = mql4sim::err;
+    static_cast<void>(price), static_cast<void>(expiration), static_cast<void>(arrow);
+    mql4sim::Terminal& t = mql4sim::terminal();
+    const std::string request = "modify " + std::to_string(ticket) + " sl " + quote(stoploss);
+    mql4sim::Order* order = nullptr;
+    for (mql4sim::Order& o : t.orders) {
+        if (o.ticket == ticket)
+            order = &o;
+    }
+    int error = refusal(t.modifyErrors);
+    if (!error && !order)
+        error = err::invalidTicket;
+    if (!error && stoploss == order->stopLoss && takeprofit == order->takeProfit)
+        error = err::noResult;
+    if (!error && stoploss != 0 && (!normalised(stoploss, t.digits) || stopTooClose(order->type, stoploss)))
+        error = err::invalidStops;
+    if (error) {
+        t.lastError = error;
+        t.requests.push_back(request + ": error " + std::to_string(error));
+        return false;
+    }
+    order->stopLoss = stoploss;
+    order->takeProfit = takeprofit;
+    t.requests.push_back(request + ": done");
     return true;
 }
 
 // ---- files ------------------------------------------------------------------------
 
-// Opens a file of the sandbox for reading. Without FILE_ANSI the terminal (build
-// 600 and later) reads text as UTF-16, two bytes a character, so does this one.
+// Opens a file of the sandbox (with FILE_COMMON: of the terminals' common folder)
+// for reading. Without FILE_ANSI the terminal (build 600 and later) reads text
+// as UTF-16, two bytes a character, so does this one. The modification date is
+// in a clock of its own, `fileClockOffset` away from TimeLocal().
 inline int FileOpen(const string& name, int flags)
 {
     mql4sim::Terminal& t = mql4sim::terminal();
-    const std::string path = t.filesFolder + "/" + name.utf8();
+    const std::string path = ((flags & FILE_COMMON) ? t.commonFolder : t.filesFolder) + "/" + name.utf8();
     struct stat info {};
     std::FILE* in = (flags & FILE_READ) ? std::fopen(path.c_str(), "rb") : nullptr;
     if (!in || ::fstat(fileno(in), &info) != 0 || !S_ISREG(info.st_mode)) {
         if (in)
             std::fclose(in);
-        t.lastError = ERR_FILE_CANNOT_OPEN;
+        t.lastError = mql4sim::err::cannotOpenFile;
         return INVALID_HANDLE;
     }
     mql4sim::Terminal::File file;
@@ -394,7 +519,7 @@ inline int FileOpen(const string& name, int flags)
         file.bytes.append(buffer, n);
     std::fclose(in);
     file.ansi = (flags & FILE_ANSI) != 0;
-    file.modified = info.st_mtime;
+    file.modified = info.st_mtime + t.fileClockOffset;
     const int handle = t.nextHandle++;
     t.files[handle] = file;
     return handle;
@@ -435,6 +560,67 @@ inline string FileReadString(int handle, int length)
         }
     }
     return string(units);
+}
+
+// ---- clocks, run mode, symbol properties ---------------------------------------------
+
+inline uint GetTickCount() { return mql4sim::terminal().tickCount; }
+// The simulated clock runs on; nothing waits.
+inline void Sleep(int milliseconds)
+{
+    if (milliseconds > 0)
+        mql4sim::terminal().tickCount += static_cast<uint>(milliseconds);
+}
+inline bool IsTesting() { return mql4sim::terminal().testing; }
+inline void ResetLastError() { mql4sim::terminal().lastError = 0; }
+inline double MathRound(double v) { return std::round(v); }
+
+inline long SymbolInfoInteger(const string& symbol, ENUM_SYMBOL_INFO_INTEGER property)
+{
+    const mql4sim::Terminal& t = mql4sim::terminal();
+    if (symbol.utf8() != t.symbol || property != SYMBOL_TRADE_EXEMODE)
+        return 0;
+    return t.marketExecution ? SYMBOL_TRADE_EXECUTION_MARKET : SYMBOL_TRADE_EXECUTION_INSTANT;
+}
+
+// ---- terminal global variables: one set for every chart of the terminal --------------
+
+inline bool GlobalVariableTemp(const string& name)
+{
+    mql4sim::terminal().globals.emplace(name.utf8(), 0.0);
+    return true;
+}
+
+inline double GlobalVariableGet(const string& name)
+{
+    mql4sim::Terminal& t = mql4sim::terminal();
+    const auto it = t.globals.find(name.utf8());
+    if (it == t.globals.end()) {
+        t.lastError = mql4sim::err::globalNotFound;
+        return 0;
+    }
+    return it->second;
+}
+
+inline datetime GlobalVariableSet(const string& name, double value)
+{
+    mql4sim::terminal().globals[name.utf8()] = value;
+    return TimeLocal();
+}
+
+// Atomic in the terminal; here nothing runs in between anyway.
+inline bool GlobalVariableSetOnCondition(const string& name, double value, double check)
+{
+    mql4sim::Terminal& t = mql4sim::terminal();
+    const auto it = t.globals.find(name.utf8());
+    if (it == t.globals.end()) {
+        t.lastError = mql4sim::err::globalNotFound;
+        return false;
+    }
+    if (it->second != check)
+        return false;
+    it->second = value;
+    return true;
 }
 
 // The advisor's inputs are plain variables here that a test sets.
