@@ -206,6 +206,8 @@ TEST_F(ExpertAdvisor, SignalFileNamesAsBrokersSpellThem)
         {"EURUSD.pro", "", ".pro", "EURUSD for EURUSD.pro", true},
         {"x.EURUSD.pro", "x.", ".pro", "EURUSD for x.EURUSD.pro", true},
         {"EURUSD", "m", ".pro", "EURUSD for EURUSD", true}, // neither there: the name as it is
+        {"GER30.cash", "", ".cash", "GER30 for GER30.cash", false}, // short names need the suffix
+        {"GER30.cash", "", "", "GER30. for GER30.cash", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.symbol);
