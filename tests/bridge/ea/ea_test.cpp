@@ -69,7 +69,7 @@ TEST_F(ExpertAdvisor, LevelsFollowTheLampsWithHalfALampOfHysteresis)
     EXPECT_EQ(positions(), "bb") << "OnlyClose closes, never opens";
 }
 
-TEST_F(ExpertAdvisor, LevelsAreDecidedOncePerRecordNotOnEveryTick)
+TEST_F(ExpertAdvisor, ALevelClosedBetweenTwoRecordsIsNotReopenedOnTheNextTick)
 {
     start();
     feed("0.0625");
