@@ -83,7 +83,7 @@ protected:
         sim.advance(15);
         writeStamped(content, folder, sim.now);
     }
-    /// The signal file written `age` seconds ago, without the clocks moving.
+    /// The signal file written, stamped `when` (TimeLocal seconds), without the clocks moving.
     void writeStamped(const std::string& content, const std::string& folder, long long when) const
     {
         const std::string path = (folder.empty() ? dir.path() : folder) + "/EURUSD";
