@@ -100,7 +100,8 @@ std::string makeFolders(const std::string& folder)
 
 UserFolders userFoldersFromEnvironment()
 {
-    return {environmentValue("HOME"), environmentValue("XDG_CONFIG_HOME"), environmentValue("XDG_STATE_HOME")};
+    return {environmentValue("HOME"), environmentValue("XDG_CONFIG_HOME"), environmentValue("XDG_STATE_HOME"),
+            environmentValue("XDG_DATA_HOME")};
 }
 
 FileLocations fileLocationsBeside(const std::string& exePath)
@@ -109,6 +110,7 @@ FileLocations fileLocationsBeside(const std::string& exePath)
     beside.settingsFile = settingsPathFor(exePath);
     beside.errorLogFolder = executableFolder(exePath);
     beside.alarmLogFile = beside.errorLogFolder + "log.txt";
+    beside.historyFile = beside.errorLogFolder + "history.sqlite";
     return beside;
 }
 
@@ -152,6 +154,13 @@ LocationChoice chooseFileLocations(const std::string& exePath, const UserFolders
             choice.locations.errorLogFolder = state;
         }
     }
+    // Even beside a settings file kept in place: SQLite needs the folder too.
+    std::string noData;
+    const std::string data = userFolder(env.dataHome, "XDG_DATA_HOME", env.home, "/.local/share", noData);
+    if (!data.empty()) {
+        choice.locations.dataFolder = data;
+        choice.locations.historyFile = data + "history.sqlite";
+    }
     return choice;
 }
 
@@ -175,7 +184,8 @@ std::string describeFileLocations(const LocationChoice& choice)
     const FileLocations& at = choice.locations;
     std::string text = "Settings file: " + at.settingsFile + "\n"
                      + "Alarm log: " + at.alarmLogFile + "\n"
-                     + "Error log: " + at.errorLogFolder + "error_log.txt\n";
+                     + "Error log: " + at.errorLogFolder + "error_log.txt\n"
+                     + "History: " + at.historyFile + "\n";
     if (!choice.error.empty())
         text += choice.error + "\n";
     return text;

@@ -1,5 +1,6 @@
 #pragma once
-// Where the user's files live: the settings file, "log.txt" and "error_log.txt".
+// Where the user's files live: the settings file, "log.txt", "error_log.txt"
+// and the signal history "history.sqlite".
 //
 // Beside the executable wherever they can be kept there: a copy unpacked
 // anywhere or the build folder is writable, so everything stays together as
@@ -18,9 +19,10 @@ struct UserFolders {
     std::string home;          ///< $HOME
     std::string configHome;    ///< $XDG_CONFIG_HOME
     std::string stateHome;     ///< $XDG_STATE_HOME
+    std::string dataHome{};    ///< $XDG_DATA_HOME
 };
 
-/// The three paths the program writes.
+/// The paths the program writes.
 struct FileLocations {
     /// The settings file: the executable's name with ".INI".
     std::string settingsFile;
@@ -32,6 +34,13 @@ struct FileLocations {
     /// (empty when every file stays beside the executable).
     std::string configFolder;
     std::string stateFolder;
+    /// The signal history "history.sqlite": beside the executable while its
+    /// folder can be written (WAL keeps two more files beside it), else in the
+    /// per-user data folder.
+    std::string historyFile;
+    /// That per-user folder, or empty. The history store creates it (0700)
+    /// when it first records, so a history that is switched off leaves nothing.
+    std::string dataFolder;
 };
 
 /// Where the files go, or why no place could be found.
@@ -44,7 +53,7 @@ struct LocationChoice {
     std::string error;
 };
 
-/// $HOME, $XDG_CONFIG_HOME and $XDG_STATE_HOME of this process.
+/// $HOME, $XDG_CONFIG_HOME, $XDG_STATE_HOME and $XDG_DATA_HOME of this process.
 UserFolders userFoldersFromEnvironment();
 
 /// Every file beside the executable, as the program has always kept them.
@@ -53,8 +62,10 @@ FileLocations fileLocationsBeside(const std::string& exePath);
 /// Decides the locations for the executable at exePath. The program folder
 /// and the files in it are probed with the caller's effective permissions; a
 /// folder below /usr/ counts as read-only for everyone.
-/// $XDG_CONFIG_HOME / $XDG_STATE_HOME count only when absolute; otherwise
-/// $HOME/.config and $HOME/.local/state. Nothing is created here.
+/// $XDG_CONFIG_HOME / $XDG_STATE_HOME / $XDG_DATA_HOME count only when
+/// absolute; otherwise $HOME/.config, $HOME/.local/state and $HOME/.local/share.
+/// Nothing is created here. A history without a per-user place stays named
+/// beside the executable: the store says why it cannot write there.
 LocationChoice chooseFileLocations(const std::string& exePath, const UserFolders& env);
 
 /// Creates the per-user folders of `locations` (and missing parents, mode

@@ -7,6 +7,7 @@
 #include "helloworld.h"
 #include "platform.h"
 #include "trayshell.h"
+#include "windownotifications.h"
 
 #include <QDateTime>
 
@@ -35,6 +36,8 @@ struct FormServices {
     std::unique_ptr<FileSystem> fileSystem;
     /// The notification area for TrayIcon1; null: the desktop's own.
     std::unique_ptr<TrayShell> trayShell;
+    /// The desktop's notification service; null: no notifications.
+    NotifierFactory notifier;
     /// The program's plain message box (single OK button); none by default.
     std::function<void(const std::string&)> showMessage = [](const std::string&) {};
     /// The application-wide error report.

@@ -7,6 +7,7 @@
 #include "filelocations.h"
 #include "helloworld.h"
 #include "inifile.h"
+#include "notify/dbusnotifier.h"
 #include "platform.h"
 #include "qtplatform.h"
 #include "settingstable.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv)
         services.shellOpener = makeDesktopShellOpener();
         services.soundPlayer = makeQtSoundPlayer(&app);
         services.fileSystem = makeRealFileSystem();
+        services.notifier = makeSessionNotifier;
         services.showMessage = showPlainMessage;
         services.reportError = report;
         form = std::make_unique<TForm1>(std::move(services));

@@ -15,6 +15,8 @@ const std::vector<Setting>& formSettings()
         {"Form", "symbel", SettingForm::Integer, 0, "ComboBox3", false},
         {"Form", "MaxS", SettingForm::Integer, 25, "TrackBar1", true},
         {"Form", "mt4-path", SettingForm::Text, std::string(), "Edit2", true},
+        // The lamp count that is notified on the desktop: the list's index, 0 off.
+        {"Form", "notify-lamps", SettingForm::Integer, 0, "NotifyLampsBox", true},
     };
     return table;
 }
@@ -23,6 +25,7 @@ namespace {
 
 // Beyond the window's settings: the entry hands it to the service client.
 const Setting kServiceUrl = {"Service", "Url", SettingForm::Text, std::string(), nullptr, false};
+const Setting kHistoryDays = {"History", "Days", SettingForm::Integer, 30, nullptr, false};
 
 } // namespace
 
@@ -42,6 +45,12 @@ SettingValue readSetting(const TIniFile& ini, const Setting& setting)
 std::string readServiceUrl(const TIniFile& ini)
 {
     return std::get<std::string>(readSetting(ini, kServiceUrl));
+}
+
+int readHistoryDays(const TIniFile& ini)
+{
+    const int days = std::get<int>(readSetting(ini, kHistoryDays));
+    return days < 0 ? std::get<int>(kHistoryDays.fallback) : days;
 }
 
 void writeSetting(TIniFile& ini, const Setting& setting, const SettingValue& value)

@@ -30,12 +30,17 @@ struct Setting {
 
 /// The settings of section "Form", in the order they are read at start and,
 /// where written, at exit: "sound", "hint", "OpenS", "CloseS", "symbel" (read,
-/// never written), "MaxS", "mt4-path".
+/// never written), "MaxS", "mt4-path", "notify-lamps".
 const std::vector<Setting>& formSettings();
 
 /// [Service] Url: the endpoint of the signal service; empty (also when absent)
 /// means the default one. Read by the entry at start, never written.
 std::string readServiceUrl(const TIniFile& ini);
+
+/// [History] Days: how many days of polls the signal history keeps; 0 keeps
+/// none (no file is made). 30 when absent, not an integer or negative. Read at
+/// start, never written.
+int readHistoryDays(const TIniFile& ini);
 
 /// Reads one setting; never fails (an absent file or key, or a value not of
 /// the setting's form, gives its fallback).

@@ -5,15 +5,16 @@
 #include "apppaths.h"
 #include "clickfilter.h"
 #include "decimal.h"
-#include "errorlog.h"
 #include "exceptions.h"
 #include "filelocations.h"
 #include "helloworld.h"
 #include "hintswitch.h"
+#include "app/historysetup.h"
 #include "history/historypage.h"
 #include "inifile.h"
 #include "lampimages.h"
 #include "platform.h"
+#include "poll/logtimestamp.h"
 #include "records.h"
 #include "recordview.h"
 #include "regional.h"
@@ -37,8 +38,6 @@ namespace {
 
 constexpr int kPollInterval = 15000;
 constexpr int kLayoutTimerInterval = 6000;
-// The product home page behind Label23.
-constexpr const char* kHomePage = "https://quorvane.example/";
 
 // Framework colour clGreen; clRed is plain red.
 const QColor kClGreen(0, 128, 0);
@@ -73,6 +72,8 @@ TForm1::TForm1(FormServices services, QWidget* parent)
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_services(withFileLocations(std::move(services))),
       m_ui(std::make_unique<Ui::TForm1>()),
+      m_poll(m_services.signalService, m_services.locations.errorLogFolder,
+             [this] { return logTimestamp(m_services.clock()); }),
       m_alarmLog(m_services.locations.alarmLogFile)
 {
     m_ui->setupUi(this);
@@ -143,6 +144,7 @@ void TForm1::buildComponents()
     m_trayIcon->SetIcons(m_imageList);
     m_trayIcon->SetIconIndex(1);
     m_trayIcon->Loaded();
+    m_notifications = std::make_unique<WindowNotifications>(m_services.notifier, m_trayIcon);
 
     m_images = {m_ui->Image1,  m_ui->Image2,  m_ui->Image3,  m_ui->Image4,  m_ui->Image5,  m_ui->Image6,
                 m_ui->Image7,  m_ui->Image8,  m_ui->Image9,  m_ui->Image10, m_ui->Image11, m_ui->Image12,
@@ -206,7 +208,7 @@ void TForm1::FormDestroy()
     m_timer->stop();
     m_alarmLog.Save();
     writeSettings();
-    deleteEurusdSignalFiles(m_targets);
+    deleteEurusdSignalFiles(m_poll.targets());
 }
 
 void TForm1::readSettings()
@@ -228,6 +230,8 @@ void TForm1::readSettings()
         if (control == m_ui->TrackBar1)
             TrackBar1Change();
     }
+    m_history = attachHistory(m_poll, m_services.locations, ini,
+                              [this] { return m_services.clock().toMSecsSinceEpoch(); });
 }
 
 void TForm1::writeSettings()
@@ -261,34 +265,31 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::Timer1Timer()
 {
-    setStatus("Connected!");
-    try {
-        std::shared_ptr<HelloWorldPortType> client = m_services.signalService();
-        m_replyText = client->Signal(0, std::string());
-        client.reset(); // one client per call
-        SplitReply();
-    } catch (const std::exception& e) {
-        setStatus("Disconnect!");
-        logFailure(e.what());
+    setStatus(PollStatus::Connected);
+    PollOutcome outcome = m_poll.Poll([this](PollStatus status) { setStatus(status); });
+    // A failed call leaves the previous records, so picking a symbol still works on them.
+    if (outcome.status == PollStatus::Disconnect) {
+        notifyAfterPoll(false);
+        return;
+    }
+    m_records = std::move(outcome.records);
+    if (!outcome.succeeded()) {
+        notifyAfterPoll(true);
         return;
     }
     try {
-        if (m_replyText.empty()) {
-            setStatus("Data Error!");
-            return;
-        }
-        WriteSignalFiles();
         syncSymbolSelector();
         ShowSelectedRecord();
     } catch (const std::exception& e) {
-        setStatus("Data Error!");
-        logFailure(e.what());
+        setStatus(PollStatus::DataError);
+        m_poll.logFailure(e.what());
     }
+    notifyAfterPoll(true);
 }
 
 void TForm1::SplitReply()
 {
-    m_records = quorvane::SplitReply(m_replyText);
+    m_records = quorvane::SplitReply(m_poll.replyText());
 }
 
 void TForm1::syncSymbolSelector()
@@ -302,15 +303,14 @@ void TForm1::ComboBox3Change()
     ShowSelectedRecord();
 }
 
-void TForm1::setStatus(const char* text)
+void TForm1::setStatus(PollStatus status)
 {
-    m_ui->StatusBar1->showMessage(QString::fromLatin1(text));
+    m_ui->StatusBar1->showMessage(QString::fromLatin1(statusText(status)));
 }
 
-void TForm1::logFailure(const std::string& message)
+void TForm1::notifyAfterPoll(bool reached)
 {
-    AppendLog(m_services.locations.errorLogFolder,
-              errorLogLine(message, m_replyText, logTimestamp(m_services.clock())), "error_log.txt");
+    m_notifications->afterPoll(m_services.clock(), reached, m_ui->NotifyLampsBox->currentIndex(), m_shown);
 }
 
 // ---- display ---------------------------------------------------------------
@@ -333,11 +333,12 @@ void TForm1::ShowSelectedRecord()
     m_ui->Label10->setPalette(pal);
     if (view.reach == ViewReach::Colour)
         throw *view.failure;
-    showLamps(view.lamps);
+    ShowLamps(view.maximum, view.signal);
     m_ui->Label2->setText(QString::fromLocal8Bit(view.shortName));
     m_ui->Label4->setText(QString::fromLocal8Bit(view.price));
     m_ui->Label8->setText(QString::fromLocal8Bit(view.time));
     m_trayIcon->SetHint(view.hint);
+    m_shown = symbolFacts(view);
 }
 
 void TForm1::ShowLamps(double maximum, double signal)
@@ -372,69 +373,6 @@ void TForm1::TrackBar1Change()
         QString::fromLocal8Bit(maxSignalText(m_ui->TrackBar1->value(), regionalDecimalSeparator())));
 }
 
-// ---- terminal bridge and alarms --------------------------------------------
-
-void TForm1::WriteSignalFiles()
-{
-    quorvane::WriteSignalFiles(m_targets, m_records);
-}
-
-void TForm1::Button1Click()
-{
-    const FolderChoice choice = chooseTerminalFolder(folder(), m_targets, executableFolder(m_services.executablePath),
-                                                     *m_services.folderBrowser, *m_services.fileSystem);
-    // Cleared before the message, so no poll behind the box writes into a
-    // folder that has just been refused.
-    setFolder(choice.folder);
-    setTerminalTargets(choice.targets);
-    if (choice.notMt4)
-        m_services.showMessage(kNotMt4Message);
-    if (choice.noDataFolder)
-        m_services.showMessage(kNoDataFolderMessage);
-}
-
-void TForm1::Button2Click()
-{
-    callTerminal(folder(), *m_services.shellOpener);
-}
-
-void TForm1::Button5Click()
-{
-    playOpenSound(*m_services.soundPlayer);
-}
-
-// ---- layout handlers -------------------------------------------------------
-
-void TForm1::Label18Click(QLabel* sender)
-{
-    m_services.shellOpener->Open("open", toText(sender->text()));
-}
-
-void TForm1::Label23Click()
-{
-    m_services.shellOpener->Open("Open", kHomePage);
-}
-
-void TForm1::Label25Click()
-{
-    m_services.shellOpener->Open("open", "mailto:" + toText(m_ui->Label25->text()));
-}
-
-void TForm1::CheckBox1Click()
-{
-    m_hints->setEnabled(m_ui->CheckBox1->isChecked());
-}
-
-void TForm1::N1Click()
-{
-    m_trayIcon->Restore();
-}
-
-void TForm1::N2Click()
-{
-    close();
-}
-
 // ---- helpers ---------------------------------------------------------------
 
 std::string TForm1::folder() const
@@ -450,8 +388,8 @@ void TForm1::setFolder(const std::string& folder)
 
 void TForm1::setTerminalTargets(std::vector<TerminalTarget> targets)
 {
-    m_targets = std::move(targets);
-    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(m_targets)));
+    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(targets)));
+    m_poll.setTargets(std::move(targets));
 }
 
 } // namespace quorvane

@@ -1,11 +1,14 @@
 #pragma once
-// The main window: conducts the poll cycle, the signal display, the settings,
-// the alarm log, the tray icon and the terminal bridge. The work itself lives in
-// feed/, display/, bridge/ and trayicon/; the handlers here only connect it to
-// the controls of the layout (tform1.ui).
+// The main window: applies the poll cycle's outcome, and holds the signal
+// display, the settings, the alarm log, the tray icon and the terminal bridge.
+// The work itself lives in poll/, display/, bridge/ and trayicon/; the handlers
+// here only connect it to the controls of the layout (tform1.ui).
 
 #include "alarmlog.h"
 #include "formservices.h"
+#include "poll/pollcycle.h"
+#include "history/historystore.h"
+#include "notify/notifyrules.h"
 #include "terminaltargets.h"
 
 #include <QPixmap>
@@ -13,6 +16,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,8 +50,9 @@ public:
     void FormDestroy();
 
     // Poll cycle.
-    /// One poll; service and processing failures are reported in the status bar
-    /// and "error_log.txt". Only a failure to write that log escapes.
+    /// One poll (PollCycle), then the outcome applied: status text, selector
+    /// sync, display. Failures are reported in the status bar and
+    /// "error_log.txt"; only a failure to write that log escapes.
     void Timer1Timer();
     /// Refills the record list from the reply text.
     void SplitReply();
@@ -77,7 +82,7 @@ public:
     void N2Click();
 
     /// The reply text of the last successful service call.
-    const std::string& replyText() const { return m_replyText; }
+    const std::string& replyText() const { return m_poll.replyText(); }
     /// The market records of the last split reply.
     const std::vector<std::string>& records() const { return m_records; }
     /// The tray icon (TrayIcon1).
@@ -102,8 +107,9 @@ private:
     void readSettings();
     void writeSettings();
     void syncSymbolSelector();
-    void setStatus(const char* text);
-    void logFailure(const std::string& message);
+    void setStatus(PollStatus status);
+    /// Hands the poll's end and what the window shows to the notifications.
+    void notifyAfterPoll(bool reached);
     void showLamps(const LampView& view);
     void showPicture(QLabel* label, int index);
     std::string folder() const;
@@ -119,12 +125,14 @@ private:
 
     FormServices m_services;
     std::unique_ptr<Ui::TForm1> m_ui;
-    std::string m_replyText;
+    PollCycle m_poll;
+    std::unique_ptr<HistoryStore> m_history; ///< null without a history file; after m_poll, which records into it
     // The terminal folder's own bytes; Edit2 only shows them, and a QString
     // would turn bytes that are no UTF-8 into U+FFFD.
     std::string m_terminalFolder;
     std::vector<std::string> m_records;
-    std::vector<TerminalTarget> m_targets; ///< what Edit2's folder resolved to when it was set
+    std::optional<SymbolFacts> m_shown; ///< the selected symbol as the last full display showed it
+    std::unique_ptr<WindowNotifications> m_notifications;
     AlarmLog m_alarmLog;
     TImageList* m_imageList = nullptr;
     QTimer* m_timer = nullptr;

@@ -2,7 +2,7 @@
 
 #include "core/files.h"
 #include "display/regional.h"
-#include "history/historycsv.h"
+#include "history/historyexport.h"
 
 #include <QComboBox>
 #include <QDateTime>

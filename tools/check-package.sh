@@ -119,6 +119,7 @@ state="$home/.local/state/quorvane"
 (as_user "$root/usr/bin/quorvane-signal" --help) >"$scratch/help.txt"
 grep -q "^Settings file: $config/quorvane.INI\$" "$scratch/help.txt" || fail "--help names another settings file: $(cat "$scratch/help.txt")"
 grep -q "^Error log: *$state/error_log.txt\$" "$scratch/help.txt" || fail "--help names another error log"
+grep -q "^History: $home/.local/share/quorvane/history.sqlite\$" "$scratch/help.txt" || fail "--help names another history file"
 
 # Run 1, first start: no per-user folders yet; the program makes them.
 start_program "$scratch/run1.log"

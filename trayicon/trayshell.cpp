@@ -24,6 +24,11 @@ QIcon shownIcon(const QIcon& icon)
 
 } // namespace
 
+bool TrayShell::showBalloon(const NotifyIconData&, const std::string&, const std::string&, BalloonIcon)
+{
+    return false;
+}
+
 std::vector<unsigned> mouseMessagesFor(QSystemTrayIcon::ActivationReason reason)
 {
     // Qt reports finished actions, the notification area reports button
@@ -90,6 +95,18 @@ bool SystemTrayShell::Delete(const NotifyIconData& data)
 bool SystemTrayShell::IsAvailable() const
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool SystemTrayShell::showBalloon(const NotifyIconData& data, const std::string& title, const std::string& text,
+                                  BalloonIcon icon)
+{
+    auto it = m_icons.find(data.id);
+    if (it == m_icons.end() || !QSystemTrayIcon::supportsMessages())
+        return false;
+    it->second.tray->showMessage(QString::fromLocal8Bit(title), QString::fromLocal8Bit(text),
+                                 icon == BalloonIcon::Critical ? QSystemTrayIcon::Critical
+                                                               : QSystemTrayIcon::Information);
+    return true;
 }
 
 void SystemTrayShell::Activate(std::uintptr_t id, QSystemTrayIcon::ActivationReason reason)

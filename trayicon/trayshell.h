@@ -73,6 +73,9 @@ struct NotifyIconData {
     std::string tip;
 };
 
+/// The picture beside a balloon message.
+enum class BalloonIcon { Information, Critical };
+
 class TrayShell {
 public:
     virtual ~TrayShell() = default;
@@ -85,6 +88,10 @@ public:
     virtual bool Delete(const NotifyIconData& data) = 0;
     /// False when the desktop has no notification area at all.
     virtual bool IsAvailable() const = 0;
+    /// Shows a short message in a balloon at an icon that is there; false when
+    /// there is no such icon or the notification area shows no messages.
+    virtual bool showBalloon(const NotifyIconData& data, const std::string& title, const std::string& text,
+                             BalloonIcon icon);
 };
 
 /// The mouse messages that make up an action Qt reports on a tray icon, in
@@ -105,6 +112,8 @@ public:
     bool Modify(const NotifyIconData& data) override;
     bool Delete(const NotifyIconData& data) override;
     bool IsAvailable() const override;
+    bool showBalloon(const NotifyIconData& data, const std::string& title, const std::string& text,
+                     BalloonIcon icon) override;
 
     /// What happens when Qt reports an action on the icon with this id.
     void Activate(std::uintptr_t id, QSystemTrayIcon::ActivationReason reason);

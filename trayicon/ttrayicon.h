@@ -147,6 +147,12 @@ public:
     virtual void SetDefaultIcon();
     /// Removes the icon at the end of the user's session.
     void EndSession();
+    /// Shows a short message in a balloon at the icon while it is in the tray;
+    /// false when it is not or the notification area shows no messages.
+    bool showBalloon(const std::string& title, const std::string& text, BalloonIcon icon)
+    {
+        return m_inTray && m_shell->showBalloon(m_data, title, text, icon);
+    }
 
     /// The hidden window's procedure; answers a message and returns the result.
     virtual std::intptr_t DoMessage(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
@@ -184,6 +190,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Restores or pops up the menu when `trigger` is the one set for it.
+    void fireTrigger(TTrayIconMessage trigger);
     bool ApplicationHookProc(QEvent* event);
     void hookApplication();
     void unhookApplication();

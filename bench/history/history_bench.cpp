@@ -1,86 +1,81 @@
-// What showing 30 days of one symbol costs (15 s polls: 172,800 records).
-//
-//   build*/bin/history_bench
-//
-// The history is in memory (the test stand-in); reading it from the store
-// comes on top.
+// The signal history at the poll's pace: 8 symbols every 15 s, as the demo
+// service sends them. Measured: storing one poll (one transaction, WAL,
+// synchronous=NORMAL), the file's size after one day (5,760 polls), and
+// reading 30 days of one symbol (172,800 records) as the History page does.
+// What the page then does with them is in historypage_bench.cpp.
 
-#include "fakehistorysource.h"
+#include "demohistory.h"
 
-#include "history/historypage.h"
-#include "history/historyreduce.h"
-
-#include <QPixmap>
+#include "history/historyexport.h"
+#include "history/historyreader.h"
+#include "history/historystore.h"
+#include "scratchfolder.h"
 
 #include <benchmark/benchmark.h>
 
-namespace {
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
 
 using namespace quorvane;
+using namespace quorvane::bench;
 
-constexpr std::int64_t kDayMs = 24 * 3600 * 1000;
-constexpr std::int64_t kNow = 1796740215000;
-constexpr std::size_t kThirtyDays = 30 * 24 * 240;
+namespace {
 
-void BM_ReduceThirtyDays(benchmark::State& state)
+void BM_RecordPoll(benchmark::State& state)
 {
-    const std::vector<HistoryPoint> points
-        = test::demoWalk("EURUSD", 1.0842, 5, kNow - 30 * kDayMs, 15000, kThirtyDays);
-    const int columns = static_cast<int>(state.range(0));
-    std::size_t kept = 0;
+    test::ScratchFolder dir;
+    DemoFeed feed;
+    std::vector<std::vector<std::string>> polls;
+    for (int k = 0; k < 1000; ++k)
+        polls.push_back(feed.poll(k));
+    HistoryStore store(optionsAt(dir / "history.sqlite", kStart));
+    int k = 0;
     for (auto _ : state) {
-        const HistorySeries series = reduceToColumns(points, kNow - 30 * kDayMs, kNow, columns);
-        kept = series.signal.size() + series.price.size();
-        benchmark::DoNotOptimize(kept);
+        benchmark::DoNotOptimize(store.recordPoll(kStart + k * kPollMs, polls[k % polls.size()]));
+        ++k;
     }
-    state.counters["records"] = static_cast<double>(points.size());
-    state.counters["kept"] = static_cast<double>(kept);
+    state.SetItemsProcessed(state.iterations() * 8);
 }
-BENCHMARK(BM_ReduceThirtyDays)->Arg(700)->Arg(1400)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordPoll)->Unit(benchmark::kMicrosecond);
 
-// The user picks the other symbol on the 30-day range: read, reduce, update
-// the chart and draw it once.
-void BM_ChooseThirtyDaysOfASymbol(benchmark::State& state)
+void BM_OneDayOnDisk(benchmark::State& state)
 {
-    test::FakeHistorySource source;
-    source.add(test::demoWalk("EURUSD", 1.0842, 5, kNow - 30 * kDayMs, 15000, kThirtyDays, 1));
-    source.add(test::demoWalk("GBPUSD", 1.2671, 5, kNow - 30 * kDayMs + 1, 15000, kThirtyDays, 2));
-    HistoryPage::Services services;
-    services.nowUtcMs = [] { return kNow; };
-    HistoryPage page(&source, std::move(services));
-    page.resize(776, 520);
-    page.show();
-    page.setRange(HistoryRange::ThirtyDays);
-    bool other = false;
+    long long bytes = 0;
     for (auto _ : state) {
-        other = !other;
-        page.setSymbol(QStringLiteral("%1").arg(other ? "GBPUSD" : "EURUSD"));
-        const QPixmap drawn = page.chartView()->grab();
-        benchmark::DoNotOptimize(drawn.cacheKey());
+        test::ScratchFolder dir;
+        fill(dir / "history.sqlite", kPollsPerDay);
+        bytes = sizeOnDisk(dir / "history.sqlite");
     }
-    state.counters["records"] = static_cast<double>(page.shownPoints().size());
+    state.counters["bytes"] = static_cast<double>(bytes);
+    std::printf("history.sqlite after one day (%d polls of 8 records): %lld bytes (%.2f MB)\n", kPollsPerDay, bytes,
+                static_cast<double>(bytes) / (1024.0 * 1024.0));
 }
-BENCHMARK(BM_ChooseThirtyDaysOfASymbol)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_OneDayOnDisk)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// The same without the reading: the chart update and one drawing.
-void BM_RedrawThirtyDays(benchmark::State& state)
+void BM_Points30DaysOneSymbol(benchmark::State& state)
 {
-    test::FakeHistorySource source;
-    source.add(test::demoWalk("EURUSD", 1.0842, 5, kNow - 30 * kDayMs, 15000, kThirtyDays, 1));
-    HistoryPage::Services services;
-    services.nowUtcMs = [] { return kNow; };
-    HistoryPage page(&source, std::move(services));
-    page.resize(776, 520);
-    page.show();
-    page.setRange(HistoryRange::ThirtyDays);
-    double maximum = 0.25;
+    const HistoryReader reader(thirtyDaysFile());
+    std::size_t count = 0;
     for (auto _ : state) {
-        maximum = maximum == 0.25 ? 0.5 : 0.25;
-        page.setMaximumSignal(maximum);
-        const QPixmap drawn = page.chartView()->grab();
-        benchmark::DoNotOptimize(drawn.cacheKey());
+        const std::vector<HistoryPoint> points = reader.points("EURUSD", kStart, kStart + 31LL * 86400000);
+        count = points.size();
+        benchmark::DoNotOptimize(points.data());
+    }
+    state.counters["records"] = static_cast<double>(count);
+}
+BENCHMARK(BM_Points30DaysOneSymbol)->Unit(benchmark::kMillisecond);
+
+void BM_ExportCsv30DaysAllSymbols(benchmark::State& state)
+{
+    const std::string& file = thirtyDaysFile();
+    test::ScratchFolder dir;
+    for (auto _ : state) {
+        std::ofstream out(dir / "export.csv", std::ios::binary | std::ios::trunc);
+        exportHistoryCsv(file, std::nullopt, std::nullopt, out);
     }
 }
-BENCHMARK(BM_RedrawThirtyDays)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_ExportCsv30DaysAllSymbols)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 } // namespace

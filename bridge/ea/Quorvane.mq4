@@ -9,13 +9,17 @@
 //| This advisor reads its chart symbol's file on every tick, shows    |
 //| the signal and the number of lit lamps, and trades progressively:  |
 //| one position (a "level") per lit lamp in the signal's direction.   |
-//| When lamps go out, levels are closed again; a signal that turns    |
-//| closes every level of the other direction first. A missing, stale  |
-//| or unreadable signal is no signal: the levels are held as they are.|
+//| Levels are decided once per new record, with half a lamp of        |
+//| hysteresis; a signal that turns closes every level of the other    |
+//| direction first. A missing, stale or unreadable signal is no       |
+//| signal: the levels are held as they are.                           |
+//| One file on purpose: "Select" in Quorvane installs only this one.  |
 //+------------------------------------------------------------------+
 #property copyright "Quorvane developers"
-#property version   "2.00"
+#property version   "3.00"
 #property strict
+
+#include <stderror.mqh>
 
 //---- inputs
 input int    magic            = 300000; // marks this advisor's orders
@@ -26,20 +30,57 @@ input int    LevelNum         = 16;     // the budget is split into this many le
 input bool   OnlyClose        = false;  // true: never open, only close levels as lamps go out
 input double LP               = 1;      // multiplier on the lot size of one level
 input int    Slippage         = 3;      // pips accepted when opening or closing (x10 points on 5-digit quotes)
-input int    StopLossPips     = 100;    // protective stop sent with every order, in pips; 0 = none
-input int    MaxAgeSeconds    = 60;     // an older signal file is stale (Quorvane stopped); 0 = never stale
-input int    RetryWaitSeconds = 30;     // after a failed order, wait this long before trading again
+input int    StopLossPips     = 100;    // protective stop of every order, in pips; 0 = none
+input int    MaxAgeSeconds    = 60;     // a signal file unchanged this long is stale (Quorvane stopped); 0 = never
+input int    RetryWaitSeconds = 30;     // after a failed order, wait this long before trying again
+input string SymbolPrefix     = "";     // the broker's prefix before the symbol, e.g. "m" for mEURUSD
+input string SymbolSuffix     = "";     // the broker's suffix after the symbol, e.g. ".pro" for EURUSD.pro
+input bool   UseCommonFolder  = false;  // read the signal file from the terminals' common folder
 
 enum SignalState
 {
    SignalFresh,
    SignalMissing,
+   SignalWaiting,
    SignalStale,
    SignalNone
 };
 
-datetime g_nextTry = 0;       // no trade request before this moment (after a failure)
-string   g_lastWarning = "";  // the journal gets each warning once, not on every tick
+// What each of the eight levels is, in the direction g_dir. A level closed by
+// anyone but this advisor (its stop, the trader, a margin call) is Blocked
+// until its lamp has gone out, so a stop-out is never bought back at once.
+enum LevelState
+{
+   LevelOut,
+   LevelHeld,
+   LevelBlocked
+};
+
+// Remembered between ticks; OnInit starts them afresh because the terminal
+// keeps globals when only the inputs or the chart's timeframe change.
+string     g_file = "";          // the signal file this chart reads
+string     g_lockName = "";      // the terminal variable that keeps a second copy out
+bool       g_ownsLock = false;
+bool       g_observed = false;   // the file has been looked at once since the start
+bool       g_present = false;    // last look: the file was there
+datetime   g_lastDate = 0;       // last look: its modification date, in whatever clock the terminal uses
+string     g_lastText = "";      // last look: its text (two writes within a second share a date)
+bool       g_changed = false;    // the file changed since the start
+uint       g_changeTick = 0;     // GetTickCount() of that change
+int        g_dir = -1;           // direction of the levels: OP_BUY, OP_SELL, -1 none yet
+LevelState g_level[9];           // levels 1 to 8
+int        g_held = 0;           // orders this advisor knows it holds in g_dir
+int        g_lamps = 0;          // lit lamps of the last record, negative when short
+bool       g_pending = false;    // the levels are not yet in line with the last record
+bool       g_waiting = false;    // backing off after a failed request
+uint       g_failTick = 0;
+uint       g_waitMs = 0;
+int        g_closingTicket = 0;  // a close that timed out: it may still have gone through
+bool       g_latched = false;    // refused for good: no orders until the lit lamps change
+int        g_latchLamps = 0;
+string     g_latchReason = "";
+bool       g_stopAfterFill = false; // the server takes no stop in the order (market execution)
+string     g_lastWarning = "";   // the journal gets each warning once, not on every tick
 
 void Warn(string text)
 {
@@ -47,6 +88,26 @@ void Warn(string text)
       return;
    g_lastWarning = text;
    Print("Quorvane: ", text);
+}
+
+//+------------------------------------------------------------------+
+//| The signal file of this chart: the symbol without the broker's   |
+//| prefix and suffix, cut to six characters as Quorvane names its   |
+//| files, so EURUSD.pro, EURUSDm and EURUSD# all read EURUSD.       |
+//+------------------------------------------------------------------+
+string SignalFileName()
+{
+   string name = Symbol();
+   int prefix = StringLen(SymbolPrefix);
+   if(prefix > 0 && StringFind(name, SymbolPrefix, 0) == 0)
+      name = StringSubstr(name, prefix);
+   int suffix = StringLen(SymbolSuffix);
+   int length = StringLen(name);
+   if(suffix > 0 && length > suffix && StringSubstr(name, length - suffix) == SymbolSuffix)
+      name = StringSubstr(name, 0, length - suffix);
+   if(StringLen(name) > 6)
+      name = StringSubstr(name, 0, 6);
+   return(name);
 }
 
 //+------------------------------------------------------------------+
@@ -97,23 +158,57 @@ bool IsNumber(string text)
 //| Reads this chart's signal file. FILE_ANSI: Quorvane writes 8-bit |
 //| text, which the terminal would otherwise read as UTF-16. The     |
 //| shared modes let Quorvane replace the file while it is open.     |
+//| `isNew` tells whether the file changed since the last look.      |
+//| Freshness uses no clock but GetTickCount(): the modification     |
+//| date is only compared with itself, because which clock the       |
+//| terminal stamps it in is not documented (Wine differs).          |
 //+------------------------------------------------------------------+
-SignalState ReadSignal(double &signal, string &field)
+SignalState ReadSignal(double &signal, string &field, bool &isNew)
 {
-   string name = StringSubstr(Symbol(), 0, 6);
-   int handle = FileOpen(name, FILE_READ | FILE_BIN | FILE_ANSI | FILE_SHARE_READ | FILE_SHARE_WRITE);
-   if(handle == INVALID_HANDLE)
-      return(SignalMissing);
-   datetime modified = (datetime)FileGetInteger(handle, FILE_MODIFY_DATE);
-   int size = (int)FileSize(handle);
+   isNew = false;
+   int flags = FILE_READ | FILE_BIN | FILE_ANSI | FILE_SHARE_READ | FILE_SHARE_WRITE;
+   if(UseCommonFolder)
+      flags |= FILE_COMMON;
+   int handle = FileOpen(g_file, flags);
+   bool present = handle != INVALID_HANDLE;
+   datetime modified = 0;
    string text = "";
-   if(size > 0)
-      text = FileReadString(handle, size);
-   FileClose(handle);
-
-   // Quorvane rewrites the file after every poll; an old one means it stopped.
-   if(MaxAgeSeconds > 0 && TimeLocal() - modified > MaxAgeSeconds)
-      return(SignalStale);
+   if(present)
+   {
+      modified = (datetime)FileGetInteger(handle, FILE_MODIFY_DATE);
+      int size = (int)FileSize(handle);
+      if(size > 0)
+         text = FileReadString(handle, size);
+      FileClose(handle);
+   }
+   uint now = GetTickCount();
+   bool first = !g_observed;
+   if(first || present != g_present || modified != g_lastDate || text != g_lastText)
+   {
+      // The first look after the start proves nothing: the file may be a
+      // leftover of a Quorvane that stopped hours ago.
+      if(!first)
+      {
+         g_changed = true;
+         g_changeTick = now;
+         isNew = present;
+      }
+      else if(MaxAgeSeconds <= 0)
+         isNew = present;
+      g_observed = true;
+      g_present = present;
+      g_lastDate = modified;
+      g_lastText = text;
+   }
+   if(!present)
+      return(SignalMissing);
+   if(MaxAgeSeconds > 0)
+   {
+      if(!g_changed)
+         return(SignalWaiting);
+      if((double)(uint)(now - g_changeTick) > MaxAgeSeconds * 1000.0)
+         return(SignalStale);
+   }
    // Only the text up to the first ")" is the record.
    int close = StringFind(text, ")", 0);
    if(close < 0)
@@ -139,6 +234,80 @@ int LitLamps(double signal)
    return(lit);
 }
 
+// This advisor's orders on this chart's symbol: not manual ones, not other advisors'.
+bool IsOurs(int type)
+{
+   return(OrderSymbol() == Symbol() && OrderMagicNumber() == magic && OrderType() == type);
+}
+
+int CountLevels(int type)
+{
+   int count = 0;
+   for(int i = OrdersTotal() - 1; i >= 0; i--)
+   {
+      if(OrderSelect(i, SELECT_BY_POS, MODE_TRADES) && IsOurs(type))
+         count++;
+   }
+   return(count);
+}
+
+int Opposite(int type)
+{
+   if(type == OP_BUY)
+      return(OP_SELL);
+   return(OP_BUY);
+}
+
+int WantedLevels()
+{
+   int want = 0;
+   for(int k = 1; k <= 8; k++)
+   {
+      if(g_level[k] == LevelHeld)
+         want++;
+   }
+   return(want);
+}
+
+//+------------------------------------------------------------------+
+//| A new record decides the levels. Level k opens when k lamps light |
+//| and, once held, closes only below k - 1/2 lamps or when the      |
+//| signal turns, so a signal hovering at a step trades once.        |
+//+------------------------------------------------------------------+
+void DecideLevels(double signal)
+{
+   int lamps = LitLamps(signal);
+   int dir = -1;
+   if(signal > 0)
+      dir = OP_BUY;
+   if(signal < 0)
+      dir = OP_SELL;
+   g_lamps = lamps;
+   if(dir == OP_SELL)
+      g_lamps = -lamps;
+   if(g_latched && g_lamps != g_latchLamps)
+      g_latched = false;
+   if(dir >= 0 && dir != g_dir)
+   {
+      // Turned: the other side is closed, its lamps all went out.
+      for(int j = 1; j <= 8; j++)
+         g_level[j] = LevelOut;
+      g_dir = dir;
+      g_held = CountLevels(g_dir);
+   }
+   double steps = 8 * MathAbs(signal) / MaxSignal;
+   for(int k = 1; k <= 8; k++)
+   {
+      if(g_level[k] == LevelHeld && (steps < k - 0.5 || k > LevelNum))
+         g_level[k] = LevelOut;
+      else if(g_level[k] == LevelBlocked && lamps < k)
+         g_level[k] = LevelOut;
+      else if(g_level[k] == LevelOut && lamps >= k && k <= LevelNum && !OnlyClose)
+         g_level[k] = LevelHeld;
+   }
+   g_pending = true;
+}
+
 // Five- and three-digit quotes count a pip as ten points.
 int PipPoints()
 {
@@ -148,15 +317,14 @@ int PipPoints()
 }
 
 //+------------------------------------------------------------------+
-//| The protective stop of a new order, at least the broker's stop   |
-//| level away; 0 when StopLossPips is 0.                            |
+//| The protective stop for a position of `type` at today's quotes:  |
+//| StopLossPips away, and at least one point beyond the broker's    |
+//| stop level so a tick in between does not make it invalid.        |
 //+------------------------------------------------------------------+
 double StopLossPrice(int type)
 {
-   if(StopLossPips <= 0)
-      return(0);
    double distance = StopLossPips * PipPoints() * Point;
-   double least = MarketInfo(Symbol(), MODE_STOPLEVEL) * Point;
+   double least = (MarketInfo(Symbol(), MODE_STOPLEVEL) + 1) * Point;
    if(distance < least)
       distance = least;
    if(type == OP_BUY)
@@ -167,8 +335,9 @@ double StopLossPrice(int type)
 //+------------------------------------------------------------------+
 //| Lot size of one level: the level's margin budget                 |
 //| (funds x MaximumRisk / LevelNum) divided by the margin one lot   |
-//| binds, times LP, stepped down to the broker's lot step.          |
-//| 0 when below the broker's minimum.                               |
+//| binds, times LP, rounded down to the broker's lot step (which    |
+//| may be 0.001 or 0.05, so no fixed number of decimals) and capped |
+//| at its maximum. 0 when below the broker's minimum.               |
 //+------------------------------------------------------------------+
 double LevelLots()
 {
@@ -177,107 +346,281 @@ double LevelLots()
       funds = LimitedFunds;
    if(LevelNum <= 0 || funds <= 0)
       return(0);
-
-   double budget = funds * MaximumRisk / LevelNum;
    double marginPerLot = MarketInfo(Symbol(), MODE_MARGINREQUIRED);
-   if(marginPerLot <= 0)
-      return(0);
-   double lots = budget / marginPerLot * LP;
-
    double step = MarketInfo(Symbol(), MODE_LOTSTEP);
-   if(step > 0)
-      lots = MathFloor(lots / step + 0.000001) * step;
-   if(lots < MarketInfo(Symbol(), MODE_MINLOT))
+   if(marginPerLot <= 0 || step <= 0)
       return(0);
+   double lots = funds * MaximumRisk / LevelNum / marginPerLot * LP;
    double maxLots = MarketInfo(Symbol(), MODE_MAXLOT);
    if(maxLots > 0 && lots > maxLots)
       lots = maxLots;
-   return(NormalizeDouble(lots, 2));
+   // Decimals of the step, so the rounded size is exactly a multiple of it.
+   int decimals = 0;
+   double scaled = step;
+   while(decimals < 8 && MathAbs(scaled - MathRound(scaled)) > 0.0000001)
+   {
+      scaled *= 10;
+      decimals++;
+   }
+   lots = NormalizeDouble(MathFloor(lots / step + 0.0000001) * step, decimals);
+   if(lots < MarketInfo(Symbol(), MODE_MINLOT))
+      return(0);
+   return(lots);
 }
 
 //+------------------------------------------------------------------+
-//| Open levels of this advisor on this symbol in one direction.     |
+//| The oldest of this advisor's orders of `type`, or -1. Closing    |
+//| oldest first is what FIFO accounts demand and valid everywhere;  |
+//| the pool's order says nothing about age.                         |
 //+------------------------------------------------------------------+
-int CountLevels(int type)
+int OldestLevel(int type)
 {
-   int count = 0;
+   int ticket = -1;
+   datetime opened = 0;
    for(int i = OrdersTotal() - 1; i >= 0; i--)
    {
-      if(!OrderSelect(i, SELECT_BY_POS, MODE_TRADES))
+      if(!OrderSelect(i, SELECT_BY_POS, MODE_TRADES) || !IsOurs(type))
          continue;
-      if(OrderSymbol() == Symbol() && OrderMagicNumber() == magic && OrderType() == type)
-         count++;
-   }
-   return(count);
-}
-
-// A failed request is not repeated on every tick: the broker is asked again
-// only after RetryWaitSeconds.
-void BackOff(string what)
-{
-   Print("Quorvane: ", what, " failed, error ", IntegerToString(GetLastError()), "; next try in ",
-         IntegerToString(RetryWaitSeconds), " s");
-   g_nextTry = TimeLocal() + RetryWaitSeconds;
-}
-
-//+------------------------------------------------------------------+
-//| Closes up to `howMany` levels of one direction, newest first.    |
-//| false when a close failed.                                       |
-//+------------------------------------------------------------------+
-bool CloseLevels(int type, int howMany)
-{
-   for(int i = OrdersTotal() - 1; i >= 0 && howMany > 0; i--)
-   {
-      if(!OrderSelect(i, SELECT_BY_POS, MODE_TRADES))
-         continue;
-      if(OrderSymbol() != Symbol() || OrderMagicNumber() != magic || OrderType() != type)
-         continue;
-      RefreshRates();
-      double price = Bid;
-      if(type == OP_SELL)
-         price = Ask;
-      if(!OrderClose(OrderTicket(), OrderLots(), price, Slippage * PipPoints(), clrNONE))
+      if(ticket < 0 || OrderOpenTime() < opened || (OrderOpenTime() == opened && OrderTicket() < ticket))
       {
-         BackOff("closing ticket " + IntegerToString(OrderTicket()));
-         return(false);
+         ticket = OrderTicket();
+         opened = OrderOpenTime();
       }
-      howMany--;
    }
+   return(ticket);
+}
+
+// Errors after which the same request may well succeed a little later.
+bool IsTransient(int error)
+{
+   return(error == ERR_SERVER_BUSY || error == ERR_NO_CONNECTION || error == ERR_TOO_FREQUENT_REQUESTS
+          || error == ERR_TRADE_TIMEOUT || error == ERR_INVALID_PRICE || error == ERR_MARKET_CLOSED
+          || error == ERR_PRICE_CHANGED || error == ERR_OFF_QUOTES || error == ERR_BROKER_BUSY
+          || error == ERR_REQUOTE || error == ERR_TOO_MANY_REQUESTS || error == ERR_TRADE_CONTEXT_BUSY);
+}
+
+// 148 to 150 by number: their names in stderror.mqh are not documented.
+string ErrorText(int error)
+{
+   if(error == ERR_INVALID_STOPS)
+      return("invalid stops");
+   if(error == ERR_INVALID_TRADE_VOLUME)
+      return("invalid volume");
+   if(error == ERR_TRADE_DISABLED)
+      return("trade disabled");
+   if(error == ERR_NOT_ENOUGH_MONEY)
+      return("not enough money");
+   if(error == 148)
+      return("too many orders");
+   if(error == 149)
+      return("hedging prohibited");
+   if(error == 150)
+      return("FIFO rule");
+   return("refused");
+}
+
+//+------------------------------------------------------------------+
+//| A refused request. Transient: wait RetryWaitSeconds (a timeout   |
+//| at least a minute, since the order may still appear in the pool) |
+//| by GetTickCount(), which no clock change moves. Permanent: one   |
+//| alert, and no orders until the lit-lamp count changes.           |
+//+------------------------------------------------------------------+
+void Refuse(string what, int error)
+{
+   g_latched = true;
+   g_latchLamps = g_lamps;
+   g_latchReason = what + " refused, error " + IntegerToString(error) + " (" + ErrorText(error) + ")";
+   Alert("Quorvane ", Symbol(), ": ", g_latchReason, "; no more orders until the lamps change");
+}
+
+void Failed(string what, int error)
+{
+   if(!IsTransient(error))
+   {
+      Refuse(what, error);
+      return;
+   }
+   int wait = RetryWaitSeconds;
+   if(error == ERR_TRADE_TIMEOUT && wait < 60)
+      wait = 60;
+   if(wait < 0)
+      wait = 0;
+   g_waiting = true;
+   g_failTick = GetTickCount();
+   g_waitMs = (uint)wait * 1000;
+   Print("Quorvane: ", what, " failed, error ", IntegerToString(error), "; next try in ", IntegerToString(wait), " s");
+}
+
+bool Waiting()
+{
+   if(g_waiting && (uint)(GetTickCount() - g_failTick) >= g_waitMs)
+      g_waiting = false;
+   return(g_waiting);
+}
+
+bool CloseTicket(int ticket)
+{
+   if(!OrderSelect(ticket, SELECT_BY_TICKET, MODE_TRADES))
+      return(false);
+   RefreshRates();
+   double price = Bid;
+   if(OrderType() == OP_SELL)
+      price = Ask;
+   ResetLastError();
+   return(OrderClose(ticket, OrderLots(), NormalizeDouble(price, Digits), Slippage * PipPoints(), clrNONE));
+}
+
+bool CloseOldest(int type)
+{
+   int ticket = OldestLevel(type);
+   if(ticket < 0)
+      return(true);
+   if(CloseTicket(ticket))
+      return(true);
+   int error = GetLastError();
+   if(error == ERR_TRADE_TIMEOUT)
+      g_closingTicket = ticket;
+   Failed("closing ticket " + IntegerToString(ticket), error);
+   return(false);
+}
+
+//+------------------------------------------------------------------+
+//| Sets the stop of a position filled without one. When it cannot   |
+//| be set, the position is closed: none is left unprotected.        |
+//+------------------------------------------------------------------+
+bool ProtectOrder(int ticket, int type)
+{
+   int error = 0;
+   for(int attempt = 0; attempt < 3; attempt++)
+   {
+      if(attempt > 0)
+         Sleep(500);
+      if(!OrderSelect(ticket, SELECT_BY_TICKET, MODE_TRADES))
+         break;
+      RefreshRates();
+      ResetLastError();
+      if(OrderModify(ticket, OrderOpenPrice(), StopLossPrice(type), OrderTakeProfit(), 0, clrNONE))
+         return(true);
+      error = GetLastError();
+      if(!IsTransient(error))
+         break;
+   }
+   // Opening again would only pay the spread once more: stop until the lamps change.
+   bool closed = false;
+   for(int again = 0; again < 3 && !closed; again++)
+      closed = CloseTicket(ticket);
+   if(closed)
+      Refuse("setting the stop of ticket " + IntegerToString(ticket) + " (closed again)", error);
+   else
+   {
+      Refuse("setting the stop of ticket " + IntegerToString(ticket), error);
+      Alert("Quorvane ", Symbol(), ": ticket ", IntegerToString(ticket),
+            " is open WITHOUT its stop and could not be closed: close it by hand");
+   }
+   return(false);
+}
+
+//+------------------------------------------------------------------+
+//| Opens one level. A server that takes no stop in the order        |
+//| (market execution, or a refusal with 130) gets the order without |
+//| one and the stop right after the fill.                           |
+//+------------------------------------------------------------------+
+bool OpenLevel(int type, double lots)
+{
+   RefreshRates();
+   double price = Ask;
+   if(type == OP_SELL)
+      price = Bid;
+   bool stopAfter = g_stopAfterFill && StopLossPips > 0;
+   double stop = 0;
+   if(StopLossPips > 0 && !stopAfter)
+      stop = StopLossPrice(type);
+   ResetLastError();
+   int ticket = OrderSend(Symbol(), type, lots, NormalizeDouble(price, Digits), Slippage * PipPoints(), stop, 0,
+                          "Quorvane", magic, 0, clrNONE);
+   if(ticket < 0)
+   {
+      int error = GetLastError();
+      if(error == ERR_INVALID_STOPS && stop != 0)
+      {
+         Print("Quorvane: the server refused the stop in the order; it is set after the fill from now on");
+         g_stopAfterFill = true;
+         return(OpenLevel(type, lots));
+      }
+      Failed("opening a level", error);
+      return(false);
+   }
+   if(stopAfter)
+      return(ProtectOrder(ticket, type));
    return(true);
 }
 
 //+------------------------------------------------------------------+
-//| Opens `howMany` levels of one direction; false when one failed.  |
+//| Brings the orders in line with the levels decided. Counts them   |
+//| again before every order: another program may have traded since.|
+//| false when a request failed.                                     |
 //+------------------------------------------------------------------+
-bool OpenLevels(int type, int howMany)
+bool SyncLevels()
 {
-   double lots = LevelLots();
-   if(lots <= 0)
+   bool done = true;
+   while(done && CountLevels(Opposite(g_dir)) > 0)
+      done = CloseOldest(Opposite(g_dir));
+   int want = WantedLevels();
+   while(done && CountLevels(g_dir) > want)
+      done = CloseOldest(g_dir);
+   double lots = 0;
+   if(done && CountLevels(g_dir) < want)
    {
-      Warn("the lot size of one level is below the broker's minimum; nothing opened");
-      return(true);
+      lots = LevelLots();
+      if(lots <= 0)
+         Warn("the lot size of one level is below the broker's minimum; nothing opened");
    }
-   for(int n = 0; n < howMany; n++)
+   while(done && lots > 0 && CountLevels(g_dir) < want)
    {
-      double freeAfter = AccountFreeMarginCheck(Symbol(), type, lots);
+      ResetLastError();
+      double freeAfter = AccountFreeMarginCheck(Symbol(), g_dir, lots);
       if(freeAfter <= 0 || GetLastError() == ERR_NOT_ENOUGH_MONEY)
       {
          Warn("not enough free margin for another level");
-         return(true);
+         break;
       }
-      RefreshRates();
-      double price = Ask;
-      if(type == OP_SELL)
-         price = Bid;
-      int ticket = OrderSend(Symbol(), type, lots, price, Slippage * PipPoints(), StopLossPrice(type), 0,
-                             "Quorvane", magic, 0, clrNONE);
-      if(ticket < 0)
+      done = OpenLevel(g_dir, lots);
+   }
+   g_held = CountLevels(g_dir);
+   return(done);
+}
+
+//+------------------------------------------------------------------+
+//| Before anything else on a tick: orders of ours that are gone     |
+//| without this advisor closing them were stopped out or closed by  |
+//| hand; their levels are blocked, counted from the top.            |
+//+------------------------------------------------------------------+
+void NoteClosedLevels()
+{
+   // After a timeout the pool may still change: wait for the back-off.
+   if(g_dir < 0 || Waiting())
+      return;
+   if(g_closingTicket > 0)
+   {
+      if(OrderSelect(g_closingTicket, SELECT_BY_TICKET, MODE_TRADES) && OrderCloseTime() != 0)
+         g_held--;
+      g_closingTicket = 0;
+   }
+   int have = CountLevels(g_dir);
+   // Orders that were to be closed anyway block no level when they go.
+   int surplus = g_held - WantedLevels();
+   if(surplus < 0)
+      surplus = 0;
+   int lost = g_held - have - surplus;
+   for(int k = 8; k >= 1 && lost > 0; k--)
+   {
+      if(g_level[k] == LevelHeld)
       {
-         BackOff("opening a level");
-         return(false);
+         g_level[k] = LevelBlocked;
+         lost--;
       }
    }
-   return(true);
+   g_held = have;
 }
 
 //+------------------------------------------------------------------+
@@ -291,17 +634,48 @@ string TradingBlocked()
       return("trade context busy");
    if(!IsTradeAllowed())
       return("trading is not allowed");
-   if(TimeLocal() < g_nextTry)
+   if(Waiting())
       return("waiting after a failed order");
    return("");
+}
+
+// Takes the terminal-wide variable of this symbol and magic. What value a
+// new temporary variable holds is not documented, so any value but 1 counts
+// as free and is swapped for 1 in one atomic step.
+bool TakeLock()
+{
+   g_lockName = StringSubstr("Quorvane." + Symbol() + "." + IntegerToString(magic), 0, 63);
+   GlobalVariableTemp(g_lockName);
+   double value = GlobalVariableGet(g_lockName);
+   if(value == 1)
+      return(false);
+   return(GlobalVariableSetOnCondition(g_lockName, 1, value));
+}
+
+string Heading()
+{
+   string where = "";
+   if(UseCommonFolder)
+      where = " (common folder)";
+   return("Quorvane: signal file " + g_file + where + " for " + Symbol());
 }
 
 //+------------------------------------------------------------------+
 int OnInit()
 {
    // Inputs can change without the program being reloaded: start afresh.
-   g_nextTry = 0;
+   g_file = SignalFileName();
+   g_ownsLock = false;
+   g_observed = false;
+   g_changed = false;
+   g_held = 0;
+   g_lamps = 0;
+   g_pending = false;
+   g_waiting = false;
+   g_closingTicket = 0;
+   g_latched = false;
    g_lastWarning = "";
+   g_stopAfterFill = SymbolInfoInteger(Symbol(), SYMBOL_TRADE_EXEMODE) == SYMBOL_TRADE_EXECUTION_MARKET;
    if(MaxSignal <= 0)
    {
       Alert("Quorvane: MaxSignal must be greater than 0 (the signal at which all eight lamps are lit)");
@@ -312,12 +686,43 @@ int OnInit()
       Alert("Quorvane: LevelNum must be at least 1");
       return(INIT_FAILED);
    }
-   Comment("Quorvane: waiting for a signal");
+   if(IsTesting())
+   {
+      // There TimeLocal() is the tester's time and no file follows it: a
+      // back-test would trade on one frozen record. (Alert is mute there.)
+      Print("Quorvane: the strategy tester cannot replay Quorvane's signal files; run the advisor on a live chart");
+      return(INIT_FAILED);
+   }
+   if(!TakeLock())
+   {
+      Alert("Quorvane: another copy already trades ", Symbol(), " with magic ", IntegerToString(magic),
+            " in this terminal; this one does not run");
+      return(INIT_FAILED);
+   }
+   g_ownsLock = true;
+   // Levels held from before (a restart) are taken over, largest side first.
+   int buys = CountLevels(OP_BUY);
+   int sells = CountLevels(OP_SELL);
+   g_dir = -1;
+   if(buys > 0 || sells > 0)
+      g_dir = buys >= sells ? OP_BUY : OP_SELL;
+   g_held = CountLevels(g_dir);
+   for(int k = 1; k <= 8; k++)
+   {
+      g_level[k] = LevelOut;
+      if(k <= g_held)
+         g_level[k] = LevelHeld;
+   }
+   Comment(Heading(), "\n", "waiting for a signal");
    return(INIT_SUCCEEDED);
 }
 
 void OnDeinit(const int reason)
 {
+   // Also called after a refused start: only the owner frees the variable.
+   if(g_ownsLock)
+      GlobalVariableSet(g_lockName, 0);
+   g_ownsLock = false;
    Comment("");
 }
 
@@ -328,54 +733,53 @@ void OnTick()
 {
    double signal = 0;
    string field = "";
-   string name = StringSubstr(Symbol(), 0, 6);
-   SignalState state = ReadSignal(signal, field);
+   bool isNew = false;
+   SignalState state = ReadSignal(signal, field, isNew);
+   NoteClosedLevels();
+   string heading = Heading();
    if(state == SignalMissing)
    {
       // Quorvane is not running or disconnected the terminal: hold.
-      Comment("Quorvane: no signal file for ", name, " - holding");
+      Comment(heading, "\n", "no signal file - holding");
+      return;
+   }
+   if(state == SignalWaiting)
+   {
+      Comment(heading, "\n", "waiting for the signal file to change - holding");
       return;
    }
    if(state == SignalStale)
    {
-      Comment("Quorvane: signal stale (older than ", IntegerToString(MaxAgeSeconds), " s) - holding");
+      Comment(heading, "\n", "signal stale (unchanged for more than ", IntegerToString(MaxAgeSeconds),
+              " s) - holding");
       return;
    }
    if(state == SignalNone)
    {
-      Comment("Quorvane: no signal in the file for ", name, " - holding");
+      Comment(heading, "\n", "no signal in the file - holding");
       return;
    }
+   if(isNew)
+      DecideLevels(signal);
 
    int lamps = LitLamps(signal);
-   int want = lamps;
-   if(want > LevelNum)
-      want = LevelNum;
-   int along = OP_BUY;
-   int against = OP_SELL;
    string side = "long";
    if(signal < 0)
-   {
-      along = OP_SELL;
-      against = OP_BUY;
       side = "short";
+   string shown = "signal " + field + " (" + side + "), lamps lit: " + IntegerToString(lamps) + " of 8";
+   if(g_latched)
+   {
+      Comment(heading, "\n", shown, "\n", "stopped: ", g_latchReason, "; no orders until the lamps change");
+      return;
    }
-   string shown = "Quorvane signal " + field + " (" + side + "), lamps lit: " + IntegerToString(lamps) + " of 8";
    string blocked = TradingBlocked();
    if(blocked != "")
    {
-      Comment(shown, " - not trading: ", blocked);
+      Comment(heading, "\n", shown, " - not trading: ", blocked);
       return;
    }
-   Comment(shown);
-
-   // A turned signal first closes everything held the other way.
-   if(!CloseLevels(against, CountLevels(against)))
-      return;
-   int held = CountLevels(along);
-   if(held > want)
-      CloseLevels(along, held - want);
-   else if(held < want && !OnlyClose)
-      OpenLevels(along, want - held);
+   Comment(heading, "\n", shown);
+   if(g_pending && g_dir >= 0)
+      g_pending = !SyncLevels() && !g_latched;
 }
 //+------------------------------------------------------------------+

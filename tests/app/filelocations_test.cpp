@@ -152,6 +152,50 @@ TEST_F(FileLocationsTest, DecidesBesideTheExecutableOrThePerUserFolders)
     }
 }
 
+TEST_F(FileLocationsTest, TheHistoryLiesBesideTheProgramOrInThePerUserDataFolder)
+{
+    const struct Row {
+        const char* name;
+        mode_t programFolder;
+        bool settingsFileInPlace; // a writable quorvane.INI beside the program
+        const char *home, *dataHome;
+        const char *historyFile, *dataFolder;
+    } rows[] = {
+        {"WritableProgramFolder", 0755, false, "@/home", "@/data", "@/prog/history.sqlite", ""},
+        {"ReadOnlyProgramFolder", 0555, false, "@/home", "@/data", "@/data/quorvane/history.sqlite",
+         "@/data/quorvane/"},
+        {"XdgDataHomeUnset", 0555, false, "@/home", "", "@/home/.local/share/quorvane/history.sqlite",
+         "@/home/.local/share/quorvane/"},
+        {"RelativeXdgDataHomeIsIgnored", 0555, false, "@/home", "data", "@/home/.local/share/quorvane/history.sqlite",
+         "@/home/.local/share/quorvane/"},
+        // The settings file is rewritten in place, but SQLite needs room for two more files.
+        {"SettingsKeptInAReadOnlyFolder", 0555, true, "@/home", "", "@/home/.local/share/quorvane/history.sqlite",
+         "@/home/.local/share/quorvane/"},
+        {"NoPerUserPlace", 0555, false, "", "", "@/prog/history.sqlite", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string base = root / row.name;
+        const std::string prog = base + "/prog";
+        makeFolder(base + "/home", 0755);
+        makeFolder(prog, 0755);
+        makeFile(prog + "/quorvane", 0755);
+        if (row.settingsFileInPlace)
+            makeFile(prog + "/quorvane.INI", 0666);
+        ::chmod(prog.c_str(), row.programFolder);
+        const UserFolders env{expand(row.home, base), "", "", expand(row.dataHome, base)};
+        const std::string got = runAsOrdinaryUser([&] {
+            const LocationChoice choice = chooseFileLocations(prog + "/quorvane", env);
+            return choice.locations.historyFile + "\n" + choice.locations.dataFolder + "\n"
+                 + describeFileLocations(choice);
+        }, base);
+        const std::string history = expand(row.historyFile, base);
+        EXPECT_EQ(got.substr(0, got.find("Settings file: ")),
+                  history + "\n" + expand(row.dataFolder, base) + "\n");
+        EXPECT_NE(got.find("\nHistory: " + history + "\n"), std::string::npos) << "named for --help and About";
+    }
+}
+
 TEST_F(FileLocationsTest, AnInstalledProgramBelowUsrNeverWritesBesideItselfNotEvenAsRoot)
 {
     // /usr itself exists everywhere and root may write it: only the rule keeps it clean.

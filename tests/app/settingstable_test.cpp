@@ -31,7 +31,7 @@ TEST(SettingsTable, RoundTripWritesOnlyTheWindowsKeysInOrder)
             writeSetting(ini, formSettings()[i], values[i]);
     }
     EXPECT_EQ(readFile(path), "[Service]\r\nUrl=https://signals.example/soap\r\n[Form]\r\nOther=keep\r\n"
-                              "sound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\n");
+                              "sound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\nnotify-lamps=0\r\n");
 }
 
 TEST(SettingsTable, ServiceUrlComesFromItsOwnSectionOnly)
@@ -52,6 +52,29 @@ TEST(SettingsTable, ServiceUrlComesFromItsOwnSectionOnly)
     }
     ScratchFolder dir;
     EXPECT_EQ(readServiceUrl(TIniFile(dir / "none.INI")), "") << "no file";
+}
+
+TEST(SettingsTable, HistoryDaysDefaultsToThirtyAndZeroSwitchesItOff)
+{
+    const struct {
+        const char* name;
+        const char* file;
+        int days;
+    } rows[] = {
+        {"Absent", "[Form]\nsound=1\n", 30},
+        {"Set", "[History]\nDays=7\n", 7},
+        {"ZeroKeepsNone", "[History]\nDays=0\n", 0},
+        {"KeyInAnyCase", "[history]\ndays=90\n", 90},
+        {"NegativeIsNoNumberOfDays", "[History]\nDays=-1\n", 30},
+        {"NotAnInteger", "[History]\nDays=a week\n", 30},
+        {"InTheWrongSection", "[Form]\nDays=5\n", 30},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder dir;
+        writeFile(dir / "quorvane.INI", row.file);
+        EXPECT_EQ(readHistoryDays(TIniFile(dir / "quorvane.INI")), row.days);
+    }
 }
 
 } // namespace

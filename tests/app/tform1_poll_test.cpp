@@ -4,10 +4,12 @@
 #include "windowfixture.h"
 
 #include "loopbackserver.h"
+#include "pollscenarios.h"
+#include "history/historyreader.h"
 
 #include <QTimer>
 
-#include <QTimer>
+#include <algorithm>
 
 namespace quorvane::test {
 namespace {
@@ -57,6 +59,41 @@ TEST_F(WindowTest, FailedOrBadFirstPollSetsTheStatusAndLogsMessageAndReply)
         form->Timer1Timer();
         EXPECT_EQ(errorLog(), line + line);
         close();
+    }
+}
+
+// The poll cycle's shared scenarios, with the window as the front end.
+TEST_F(WindowTest, PollScenariosOfTheCycle)
+{
+    for (const PollScenario& row : pollScenarios()) {
+        SCOPED_TRACE(row.name);
+        const std::string files = dir / "mt4/experts/files/";
+        std::filesystem::remove_all(dir / "mt4");
+        std::filesystem::remove(dir / "error_log.txt");
+        for (const char* file : {"history.sqlite", "history.sqlite-wal", "history.sqlite-shm"})
+            std::filesystem::remove(dir / file);
+        std::filesystem::create_directories(row.signalFolderMissing ? dir / "mt4/experts" : files);
+        writeFile(ini(), "[Form]\nmt4-path=" + (dir / "mt4") + "\n");
+        fake.fallback = row.reply;
+        open();
+        EXPECT_EQ(status(), row.windowStatus ? row.windowStatus : row.status);
+        std::vector<std::string> written;
+        if (std::filesystem::is_directory(files))
+            for (const auto& entry : std::filesystem::directory_iterator(files))
+                written.push_back(entry.path().filename().string());
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(written, row.files);
+        std::string line = row.windowLogLine ? row.windowLogLine : row.logLine;
+        if (const std::size_t at = line.find("{files}"); at != std::string::npos)
+            line.replace(at, 7, files);
+        EXPECT_EQ(errorLog(), line.empty() ? "" : line + ", " + logTimestamp(now) + "\n");
+        close();
+        std::size_t recorded = 0;
+        HistoryReader(dir / "history.sqlite").forEach(std::nullopt, 0, [&recorded, this](const HistoryPoint& point) {
+            EXPECT_EQ(point.receivedUtcMs, now.toMSecsSinceEpoch());
+            ++recorded;
+        });
+        EXPECT_EQ(recorded, row.recorded);
     }
 }
 
@@ -168,9 +205,43 @@ TEST_F(WindowTest, FirstRunInAnEmptyFolderAgainstALoopbackServiceThenAFault)
     EXPECT_NE(errorLog().find("No signal today"), std::string::npos) << errorLog();
     close();
     EXPECT_EQ(server.requests().size(), 2u);
-    EXPECT_EQ(readFile(ini()), "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\n");
+    EXPECT_EQ(readFile(ini()),
+              "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\nnotify-lamps=0\r\n");
     EXPECT_TRUE(exists(dir / "log.txt"));
     EXPECT_EQ(readFile(dir / "log.txt"), "");
+    EXPECT_TRUE(fake.reports.empty());
+}
+
+// The notifications read what the window shows (MaxS 50: 0.0625 a lamp) and
+// follow the window's clock; without a notification service the tray's
+// balloon shows them.
+TEST_F(WindowTest, NotificationsFollowTheLampsShownAndTheServicesOutages)
+{
+    writeFile(ini(), "[Form]\nnotify-lamps=6\nMaxS=50\n");
+    fake.replies = {record("EURUSDm", "0.3"), record("EURUSDm", "0.375")};
+    fake.fallback = "!down";
+    open(); // 4 lamps
+    EXPECT_EQ(combo("NotifyLampsBox")->currentIndex(), 6);
+    form->Timer1Timer(); // 6 lamps
+    EXPECT_EQ(fake.notified, std::vector<std::string>{"EURUSD: 6 long lamps"});
+    for (int poll = 0; poll < 9; ++poll) { // down from 10:15:45 until two minutes later
+        now = now.addSecs(15);
+        form->Timer1Timer();
+    }
+    fake.replies = {record("EURUSDm", "0.25"), record("EURUSDm", "0.4")};
+    now = now.addSecs(15);
+    form->Timer1Timer(); // 4 lamps: armed again
+    EXPECT_EQ(fake.notified, (std::vector<std::string>{"EURUSD: 6 long lamps",
+                                                       "Signal service unreachable since 10:15",
+                                                       "Signal service reachable again (replaces 102)"}));
+    fake.noNotificationService = true;
+    now = now.addSecs(300);
+    form->Timer1Timer();
+    EXPECT_EQ(fake.balloons, std::vector<std::string>{
+                                 "EURUSD: 6 long lamps / Signal: 0.4\nPrice: 1.5\nMarket time: 2026.12.08 09:59"});
+    combo("NotifyLampsBox")->setCurrentIndex(3);
+    close();
+    EXPECT_EQ(TIniFile(ini()).ReadString("Form", "notify-lamps", "?"), "3");
     EXPECT_TRUE(fake.reports.empty());
 }
 

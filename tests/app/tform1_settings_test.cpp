@@ -28,6 +28,8 @@ TEST_F(WindowTest, SettingsPassTheControlRulesAndAreWrittenBack)
         {"hint=0x0", "hint", "0"},
         {"sound=5", "sound", "1"},
         {"mt4-path=/nowhere/mt4", "mt4-path", "/nowhere/mt4"},
+        {"notify-lamps=8", "notify-lamps", "8"},
+        {"notify-lamps=9", "notify-lamps", "-1"}, // outside the list: off
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.stored);
@@ -45,7 +47,7 @@ TEST_F(WindowTest, EightBitTerminalFolderSurvivesARunAndGetsItsSignalFiles)
     const std::string terminal = dir / "M\xe9taTrader \xc3";
     std::filesystem::create_directories(terminal + "/experts/files");
     const std::string settings = "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=" + terminal
-                                 + "\r\n";
+                                 + "\r\nnotify-lamps=0\r\n";
     writeFile(ini(), settings);
     writeFile(terminal + "/experts/files/EURUSD", "old");
     fake.fallback = kThreeRecords;

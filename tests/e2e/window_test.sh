@@ -78,7 +78,7 @@ app=""
 [ "$rc" -eq 0 ] || fail "the program ended with $rc"
 
 grep -q '^\[Form\]' "$work/quorvane.INI" || fail "no [Form] section written"
-for key in sound hint OpenS CloseS MaxS mt4-path; do
+for key in sound hint OpenS CloseS MaxS mt4-path notify-lamps; do
     grep -q "^$key=" "$work/quorvane.INI" || fail "key $key not written"
 done
 grep -q "^Url=$url" "$work/quorvane.INI" || fail "the service address was lost"

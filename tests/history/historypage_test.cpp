@@ -5,7 +5,7 @@
 #include "qtapp.h"
 #include "scratchfolder.h"
 
-#include "history/historycsv.h"
+#include "history/historyexport.h"
 #include "history/historypage.h"
 #include "history/historyreduce.h"
 

@@ -5,14 +5,30 @@
 
 #include "trayshell.h"
 
+#include <string>
+#include <vector>
+
 namespace quorvane::test {
 
 class AcceptingTray : public TrayShell {
 public:
+    /// `balloons`: where balloon messages are written down as
+    /// "title / text" (critical ones with " (critical)"), or null.
+    explicit AcceptingTray(std::vector<std::string>* balloons = nullptr) : m_balloons(balloons) {}
     bool Add(const NotifyIconData&) override { return true; }
     bool Modify(const NotifyIconData&) override { return true; }
     bool Delete(const NotifyIconData&) override { return true; }
     bool IsAvailable() const override { return true; }
+    bool showBalloon(const NotifyIconData&, const std::string& title, const std::string& text,
+                     BalloonIcon icon) override
+    {
+        if (m_balloons)
+            m_balloons->push_back(title + " / " + text + (icon == BalloonIcon::Critical ? " (critical)" : ""));
+        return true;
+    }
+
+private:
+    std::vector<std::string>* m_balloons;
 };
 
 } // namespace quorvane::test

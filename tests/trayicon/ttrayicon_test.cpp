@@ -41,6 +41,8 @@ const auto* const registered = ::testing::AddGlobalTestEnvironment(new AppIcon);
 struct ShellLog {
     std::vector<std::pair<std::string, NotifyIconData>> calls; // "add", "modify", "delete"
     bool refuseAdd = false, refuseDelete = false, available = true, present = false;
+    std::vector<std::string> balloons; // "title / text", " (critical)" after critical ones
+    std::uintptr_t balloonId = 0;
     const NotifyIconData& last() const { return calls.back().second; }
 };
 
@@ -51,6 +53,13 @@ public:
     bool Modify(const NotifyIconData& data) override { return note("modify", data, m.present, true); }
     bool Delete(const NotifyIconData& data) override { return note("delete", data, !m.refuseDelete && m.present, false); }
     bool IsAvailable() const override { return m.available; }
+    bool showBalloon(const NotifyIconData& data, const std::string& title, const std::string& text,
+                     BalloonIcon icon) override
+    {
+        m.balloons.push_back(title + " / " + text + (icon == BalloonIcon::Critical ? " (critical)" : ""));
+        m.balloonId = data.id;
+        return m.present;
+    }
 
 private:
     bool note(const char* op, const NotifyIconData& data, bool accepted, bool presentAfter)
@@ -243,6 +252,20 @@ TEST_F(TrayIcon, RecordVisibleAndEndOfSession)
     EXPECT_FALSE(log.present);
     EXPECT_EQ(log.last().id, icon.IconData().id);
     EXPECT_NO_THROW(icon.SetVisible(false)) << "hiding after the session took the icon is no refusal";
+}
+
+TEST_F(TrayIcon, BalloonOnlyWhileTheIconIsInTheTray)
+{
+    RecordingTrayIcon icon(log);
+    EXPECT_FALSE(icon.showBalloon("before", "", BalloonIcon::Information));
+    icon.SetVisible(true);
+    EXPECT_TRUE(icon.showBalloon("Signal service unreachable since 14:30", "", BalloonIcon::Critical));
+    EXPECT_TRUE(icon.showBalloon("EURUSD: 6 long lamps", "Signal: 0.4", BalloonIcon::Information));
+    icon.SetVisible(false);
+    EXPECT_FALSE(icon.showBalloon("after", "", BalloonIcon::Information));
+    EXPECT_EQ(log.balloons, (std::vector<std::string>{"Signal service unreachable since 14:30 /  (critical)",
+                                                      "EURUSD: 6 long lamps / Signal: 0.4"}));
+    EXPECT_EQ(log.balloonId, icon.IconData().id);
 }
 
 TEST_F(TrayIcon, RefusalsRaiseAndLaterCallsRetry)

@@ -1,107 +1,31 @@
 // The expert advisor's own source, compiled through mql4.h, against the
-// simulated terminal: what it reads, what it shows and every trade request.
+// simulated terminal: what it reads, when it decides, what it shows.
 
-#include "ea.h"
-#include "scratchfolder.h"
+#include "ea_fixture.h"
 #include "signalfiles.h"
-#include "simulator.h"
 
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <vector>
-
-// Last: the built-ins, for the test that reads a file the advisor's way.
-#include "mql4.h"
-#undef input
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <random>
 
 namespace {
 
-using namespace quorvane::test;
-using Lines = std::vector<std::string>;
-
-struct Inputs {
-    int magic;
-    double maxSignal, limitedFunds, maximumRisk;
-    int levelNum;
-    bool onlyClose;
-    double lp;
-    int slippage, stopLossPips, maxAgeSeconds, retryWaitSeconds;
-    static Inputs current()
-    {
-        return {::magic, MaxSignal, LimitedFunds, MaximumRisk, LevelNum, OnlyClose, LP, Slippage, StopLossPips,
-                MaxAgeSeconds, RetryWaitSeconds};
-    }
-    void apply() const
-    {
-        ::magic = magic, MaxSignal = maxSignal, LimitedFunds = limitedFunds, MaximumRisk = maximumRisk;
-        LevelNum = levelNum, OnlyClose = onlyClose, LP = lp, Slippage = slippage, StopLossPips = stopLossPips;
-        MaxAgeSeconds = maxAgeSeconds, RetryWaitSeconds = retryWaitSeconds;
-    }
-};
-// The source's own defaults, taken before any test changes them.
-const Inputs kDefaults = Inputs::current();
-
-std::string record(const std::string& signal)
-{
-    return "(Symbol:EURUSD,Price:1.08406,Time:2026.12.08 10:00,Signal:" + signal + ")";
-}
-
-class ExpertAdvisor : public ::testing::Test {
-protected:
-    ExpertAdvisor()
-    {
-        kDefaults.apply();
-        sim = mql4sim::Terminal{};
-        sim.filesFolder = dir.path();
-    }
-    /// Quorvane's signal file for EURUSD, last written `age` seconds ago.
-    void signal(const std::string& content, long long age = 0) const
-    {
-        writeFile(dir / "EURUSD", content);
-        const timespec times[2] = {{static_cast<time_t>(sim.now - age), 0}, {static_cast<time_t>(sim.now - age), 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "EURUSD").c_str(), times, 0), 0);
-    }
-    /// Starts the advisor; the test fails when it refuses.
-    void start() const { ASSERT_EQ(OnInit(), INIT_SUCCEEDED) << ::testing::PrintToString(sim.alerts); }
-    /// Types of the advisor's positions in order: "bbs" = two buys, one sell.
-    std::string positions() const
-    {
-        std::string s;
-        for (const mql4sim::Order& o : sim.orders)
-            s += o.type == OP_BUY ? 'b' : 's';
-        return s;
-    }
-    /// The trade requests since the last call.
-    Lines requests()
-    {
-        Lines fresh(sim.requests.begin() + static_cast<std::ptrdiff_t>(m_seen), sim.requests.end());
-        m_seen = sim.requests.size();
-        return fresh;
-    }
-
-    ScratchFolder dir;
-    mql4sim::Terminal& sim = mql4sim::terminal();
-
-private:
-    std::size_t m_seen = 0;
-};
+using namespace eatest;
 
 TEST_F(ExpertAdvisor, FreshSignalOpensOneLevelPerLitLampWithStopAndFiveDigitSlippage)
 {
-    start();
-    EXPECT_EQ(sim.comment, "Quorvane: waiting for a signal");
-    signal(record("0.1875")); // 8 x 0.1875 = 1.5 = 6 x MaxSignal 0.25: six lamps
+    ASSERT_EQ(OnInit(), INIT_SUCCEEDED);
+    EXPECT_EQ(sim.comment, chart("waiting for a signal"));
     mql4sim::Tick();
-    EXPECT_EQ(sim.comment, "Quorvane signal 0.1875 (long), lamps lit: 6 of 8");
+    feed("0.1875"); // 8 x 0.1875 = 1.5 = 6 x MaxSignal 0.25: six lamps
+    EXPECT_EQ(sim.comment, chart("signal 0.1875 (long), lamps lit: 6 of 8"));
     // Budget of one level: 10000 x 0.1 / 16 = 62.5 of margin at 1000 a lot = 0.0625, stepped to 0.06.
     const Lines sent = requests();
     ASSERT_EQ(sent.size(), 6u);
     EXPECT_EQ(sent[0], "send buy 0.06 at 1.08412 slippage 30 sl 1.07400: ticket 1");
     EXPECT_EQ(positions(), "bbbbbb");
-    EXPECT_EQ(sim.orders[0].magic, 300000);
     EXPECT_EQ(sim.orders[0].comment, "Quorvane");
     mql4sim::Tick();
     EXPECT_TRUE(requests().empty()) << "levels in line: nothing to do";
@@ -109,7 +33,7 @@ TEST_F(ExpertAdvisor, FreshSignalOpensOneLevelPerLitLampWithStopAndFiveDigitSlip
     EXPECT_EQ(sim.comment, "");
 }
 
-TEST_F(ExpertAdvisor, LevelsFollowTheLampsUpDownAndAcrossZero)
+TEST_F(ExpertAdvisor, LevelsFollowTheLampsWithHalfALampOfHysteresis)
 {
     start();
     const struct {
@@ -119,92 +43,131 @@ TEST_F(ExpertAdvisor, LevelsFollowTheLampsUpDownAndAcrossZero)
     } steps[] = {
         {"0.0625", "bb", 2},       // two lamps
         {"0.25", "bbbbbbbb", 6},   // all eight
-        {"0.125", "bbbb", 4},      // four go out: the newest four are closed
-        {"-0.0625", "ss", 6},      // turned: four buys closed, two sells opened
+        {"0.125", "bbbb", 4},      // 4 lamps: levels 5 to 8 are below 4.5 lamps
+        {"0.1100", "bbbb", 0},     // 3.52 lamps: level 4 holds down to 3.5
+        {"0.1250", "bbbb", 0},     // back up: nothing to do
+        {"0.1090", "bbb", 1},      // 3.49 lamps: level 4 goes
+        {"0.1170", "bbb", 0},      // 3.74 lamps: level 4 opens only at 4
+        {"0.1250", "bbbb", 1},
+        {"-0.0100", "", 4},        // turned, no lamp lit on the other side: all closed
+        {"-0.0625", "ss", 2},
         {"+0.0625", "bb", 4},
         {"0", "", 2},              // a real 0 closes everything
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.signal);
-        signal(record(step.signal));
-        mql4sim::Tick();
+        feed(step.signal);
         EXPECT_EQ(positions(), step.positions);
         EXPECT_EQ(requests().size(), step.requests);
     }
-    signal(record("0.25"));
     LevelNum = 3; // also the most levels held
+    feed("0.25");
+    EXPECT_EQ(positions(), "bbb");
     OnlyClose = true;
-    mql4sim::Tick();
-    EXPECT_EQ(positions(), "") << "OnlyClose never opens";
+    feed("0.0625");
+    feed("0.25");
+    EXPECT_EQ(positions(), "bb") << "OnlyClose closes, never opens";
 }
 
-TEST_F(ExpertAdvisor, NewestLevelsCloseFirstAtTheBid)
+TEST_F(ExpertAdvisor, ALevelClosedBetweenTwoRecordsIsNotReopenedOnTheNextTick)
 {
     start();
-    signal(record("0.0625"));
-    mql4sim::Tick();
+    feed("0.0625");
     requests();
-    signal(record("0.03125"));
-    mql4sim::Tick();
-    EXPECT_EQ(requests(), Lines{"close 2 at 1.08400 slippage 30: closed"});
+    closedOutside(1);
+    for (int tick = 0; tick < 5; ++tick)
+        mql4sim::Tick();
+    EXPECT_TRUE(requests().empty());
+    EXPECT_EQ(positions(), "b");
 }
 
 TEST_F(ExpertAdvisor, NoUsableSignalHoldsWhatIsHeld)
 {
     start();
-    signal(record("0.09375")); // three lamps
-    mql4sim::Tick();
+    feed("0.09375"); // three lamps
     ASSERT_EQ(positions(), "bbb");
     requests();
     const struct {
         const char* name;
         std::string content; // "-": no file
-        long long age;
         const char* comment;
     } rows[] = {
-        {"Missing", "-", 0, "Quorvane: no signal file for EURUSD - holding"},
-        {"Stale", record("0"), 61, "Quorvane: signal stale (older than 60 s) - holding"},
-        {"Empty", "", 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"EmptyField", "(Symbol:EURUSD,Price:1.08,Signal:)", 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"NoSignalField", "(Symbol:EURUSD,Price:1.08)", 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"NotANumber", record("abc"), 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"NumberWithTail", record("0.1x"), 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"TwoPoints", record("0.1.2"), 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"OnlyASign", record("-"), 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"NoClosingParenthesis", "(Symbol:EURUSD,Signal:0", 0, "Quorvane: no signal in the file for EURUSD - holding"},
-        {"GarbledBytes", std::string("\xff\xfe\0)", 4), 0, "Quorvane: no signal in the file for EURUSD - holding"},
+        {"Missing", "-", "no signal file - holding"},
+        {"Empty", "", "no signal in the file - holding"},
+        {"EmptyField", "(Symbol:EURUSD,Price:1.08,Signal:)", "no signal in the file - holding"},
+        {"NoSignalField", "(Symbol:EURUSD,Price:1.08)", "no signal in the file - holding"},
+        {"NotANumber", record("abc"), "no signal in the file - holding"},
+        {"NumberWithTail", record("0.1x"), "no signal in the file - holding"},
+        {"TwoPoints", record("0.1.2"), "no signal in the file - holding"},
+        {"OnlyASign", record("-"), "no signal in the file - holding"},
+        {"NoClosingParenthesis", "(Symbol:EURUSD,Signal:0", "no signal in the file - holding"},
+        {"GarbledBytes", std::string("\xff\xfe\0)", 4), "no signal in the file - holding"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::filesystem::remove(dir / "EURUSD");
         if (row.content != "-")
-            signal(row.content, row.age);
+            poll(row.content);
         mql4sim::Tick();
-        EXPECT_EQ(sim.comment, row.comment);
+        EXPECT_EQ(sim.comment, chart(row.comment));
         EXPECT_EQ(positions(), "bbb");
         EXPECT_TRUE(requests().empty());
     }
+}
 
-    signal(record("0.0625"), 60); // sixty seconds is not yet stale
-    mql4sim::Tick();
+TEST_F(ExpertAdvisor, StalenessIsTheFileNotChangingWhateverClockStampsIt)
+{
+    const struct {
+        const char* name;
+        long long fileClock; // FILE_MODIFY_DATE minus TimeLocal()
+        long long leftover;  // a file from before the start, this old; -1: none
+        int polls;           // polls after the start, 15 s apart
+        long long quiet;     // then seconds without a poll
+        const char* positions;
+        const char* comment;
+    } rows[] = {
+        {"FreshUnderAFileClockTwoHoursBehind", -7200, -1, 2, 0, "bb", "signal 0.0625 (long), lamps lit: 2 of 8"},
+        {"FreshUnderAFileClockFiveHoursAhead", 18000, -1, 2, 0, "bb", "signal 0.0625 (long), lamps lit: 2 of 8"},
+        {"DeadFeedUnderAFileClockFiveHoursAhead", 18000, 14400, 0, 120, "",
+         "waiting for the signal file to change - holding"},
+        {"LeftoverOfAStoppedQuorvane", 0, 30, 0, 0, "", "waiting for the signal file to change - holding"},
+        {"SixtySecondsUnchangedIsNotYetStale", -7200, -1, 1, 60, "bb", "signal 0.0625 (long), lamps lit: 2 of 8"},
+        {"SixtyOneSecondsUnchangedIsStale", 18000, -1, 1, 61, "bb",
+         "signal stale (unchanged for more than 60 s) - holding"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        reset();
+        sim.fileClockOffset = row.fileClock;
+        if (row.leftover >= 0)
+            writeStamped(record("0.0625"), "", sim.now - row.leftover);
+        start();
+        for (int n = 0; n < row.polls; ++n)
+            feed("0.0625");
+        sim.advance(row.quiet);
+        mql4sim::Tick();
+        EXPECT_EQ(positions(), row.positions);
+        EXPECT_EQ(sim.comment, chart(row.comment));
+    }
+    // Never stale: a file that has not changed since the start is read at once.
+    reset();
+    MaxAgeSeconds = 0;
+    writeStamped(record("0.0625"), "", sim.now - 3600);
+    start();
     EXPECT_EQ(positions(), "bb");
-    signal(record("0"), 3600);
-    MaxAgeSeconds = 0; // never stale
-    mql4sim::Tick();
-    EXPECT_EQ(positions(), "");
 }
 
 TEST_F(ExpertAdvisor, OnlyTheTextUpToTheFirstParenthesisIsTheRecord)
 {
     start();
-    signal(record("0.0625") + "Signal:0.25)");
+    poll(record("0.0625") + "Signal:0.25)");
     mql4sim::Tick();
     EXPECT_EQ(positions(), "bb");
 }
 
 TEST_F(ExpertAdvisor, WithoutFileAnsiTheTerminalReadsUtf16AndNeverFindsTheRecord)
 {
-    signal(record("0.25"));
+    poll(record("0.25"));
     for (const bool ansi : {false, true}) {
         const int handle = FileOpen("EURUSD", FILE_READ | FILE_BIN | (ansi ? FILE_ANSI : 0));
         ASSERT_NE(handle, INVALID_HANDLE);
@@ -218,142 +181,131 @@ TEST_F(ExpertAdvisor, WithoutFileAnsiTheTerminalReadsUtf16AndNeverFindsTheRecord
 TEST_F(ExpertAdvisor, ReadsWhatQuorvaneWrites)
 {
     start();
-    sim.now = ::time(nullptr); // the writer stamps the file with the real clock
     quorvane::WriteSignalFiles(std::vector<quorvane::TerminalTarget>{{dir / "Experts", dir.path()}},
                                {record("0.25"), "(Symbol:GBPUSD,Signal:-1)"});
     mql4sim::Tick();
     EXPECT_EQ(positions(), "bbbbbbbb");
 }
 
-TEST_F(ExpertAdvisor, TradesOnlyWhenConnectedAllowedAndTheContextIsFree)
-{
-    start();
-    signal(record("0.0625"));
-    const struct {
-        const char* name;
-        bool connected, allowed, busy;
-        const char* why;
-    } rows[] = {
-        {"Busy", true, true, true, "trade context busy"},
-        {"NotAllowed", true, false, false, "trading is not allowed"},
-        {"Disconnected", false, true, false, "no connection to the trade server"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        sim.connected = row.connected, sim.tradeAllowed = row.allowed, sim.contextBusy = row.busy;
-        mql4sim::Tick();
-        EXPECT_EQ(sim.comment, std::string("Quorvane signal 0.0625 (long), lamps lit: 2 of 8 - not trading: ") + row.why);
-        EXPECT_TRUE(requests().empty());
-    }
-    sim.connected = true, sim.tradeAllowed = true, sim.contextBusy = false;
-    mql4sim::Tick();
-    EXPECT_EQ(positions(), "bb");
-}
-
-TEST_F(ExpertAdvisor, FailedRequestWaitsBeforeTheNextTry)
-{
-    start();
-    signal(record("0.0625"));
-    sim.failSends = 1;
-    mql4sim::Tick();
-    EXPECT_EQ(requests(), Lines{"send buy 0.06 at 1.08412 slippage 30 sl 1.07400: error 136"});
-    for (const int later : {1, 29}) {
-        sim.now += later == 1 ? 1 : 28;
-        signal(record("0.0625"));
-        mql4sim::Tick();
-        EXPECT_TRUE(requests().empty()) << later << " s after the failure";
-        EXPECT_EQ(sim.comment, "Quorvane signal 0.0625 (long), lamps lit: 2 of 8 - not trading: waiting after a failed order");
-    }
-    sim.now += 1;
-    signal(record("0.0625"));
-    mql4sim::Tick();
-    EXPECT_EQ(requests().size(), 2u);
-    EXPECT_EQ(positions(), "bb");
-
-    sim.failCloses = 1;
-    signal(record("0"));
-    mql4sim::Tick();
-    EXPECT_EQ(requests(), Lines{"close 2 at 1.08400 slippage 30: error 136"});
-    mql4sim::Tick();
-    EXPECT_TRUE(requests().empty());
-    sim.now += 30;
-    signal(record("0"));
-    mql4sim::Tick();
-    EXPECT_EQ(positions(), "");
-}
-
-TEST_F(ExpertAdvisor, RatesAreRefreshedBeforeEachOrder)
-{
-    start();
-    signal(record("0.25"));
-    sim.moveAfterTrade = 0.0005; // 50 points after every fill, more than the slippage
-    mql4sim::Tick();
-    EXPECT_EQ(positions(), "bbbbbbbb");
-    EXPECT_EQ(requests().back(), "send buy 0.06 at 1.08762 slippage 30 sl 1.07750: ticket 8");
-}
-
-TEST_F(ExpertAdvisor, StopLossAndSlippageFollowTheInputsQuotesAndStopLevel)
+TEST_F(ExpertAdvisor, SignalFileNamesAsBrokersSpellThem)
 {
     const struct {
-        const char* name;
-        int digits, stopLossPips, stopLevel;
-        const char* request;
+        const char* symbol;
+        const char* prefix;
+        const char* suffix;
+        const char* heading;
+        bool trades;
     } rows[] = {
-        {"FiveDigits", 5, 100, 0, "send buy 0.06 at 1.08412 slippage 30 sl 1.07400: ticket 1"},
-        {"NoStop", 5, 0, 0, "send buy 0.06 at 1.08412 slippage 30 sl 0.00000: ticket 1"},
-        {"WidenedToTheStopLevel", 5, 1, 50, "send buy 0.06 at 1.08412 slippage 30 sl 1.08350: ticket 1"},
-        {"FourDigits", 4, 100, 0, "send buy 0.06 at 1.08412 slippage 3 sl 1.07400: ticket 1"},
+        {"EURUSD", "", "", "EURUSD for EURUSD", true},
+        {"EURUSD.pro", "", "", "EURUSD for EURUSD.pro", true},
+        {"EURUSDm", "", "", "EURUSD for EURUSDm", true},
+        {"EURUSD-ECN", "", "", "EURUSD for EURUSD-ECN", true},
+        {"EURUSD#", "", "", "EURUSD for EURUSD#", true},
+        {"mEURUSD", "", "", "mEURUS for mEURUSD", false},
+        {"mEURUSD", "m", "", "EURUSD for mEURUSD", true},
+        {"EURUSD.pro", "", ".pro", "EURUSD for EURUSD.pro", true},
+        {"x.EURUSD.pro", "x.", ".pro", "EURUSD for x.EURUSD.pro", true},
+        {"EURUSD", "m", ".pro", "EURUSD for EURUSD", true}, // neither there: the name as it is
+        {"GER30.cash", "", ".cash", "GER30 for GER30.cash", false}, // short names need the suffix
+        {"GER30.cash", "", "", "GER30. for GER30.cash", false},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        sim = mql4sim::Terminal{};
-        sim.filesFolder = dir.path();
-        requests();
-        sim.requests.clear();
-        requests();
-        sim.digits = row.digits;
-        sim.point = row.digits == 5 ? 0.00001 : 0.0001;
-        sim.stopLevelPoints = row.stopLevel;
-        StopLossPips = row.stopLossPips;
+        SCOPED_TRACE(row.symbol);
+        reset();
+        sim.symbol = row.symbol;
+        SymbolPrefix = row.prefix, SymbolSuffix = row.suffix;
         start();
-        signal(record("0.03125")); // one lamp
+        poll(record("0.0625"));
         mql4sim::Tick();
-        ASSERT_EQ(sim.requests.size(), 1u);
-        EXPECT_EQ(sim.requests[0], row.request);
+        EXPECT_EQ(sim.comment.substr(0, sim.comment.find('\n')), std::string("Quorvane: signal file ") + row.heading);
+        EXPECT_EQ(sim.orders.size(), row.trades ? 2u : 0u);
+        OnDeinit(0);
     }
 }
 
-TEST_F(ExpertAdvisor, MarginBudgetAndBrokerLimits)
+TEST_F(ExpertAdvisor, UseCommonFolderReadsTheTerminalsSharedFolder)
 {
-    start();
-    signal(record("0.25"));
-    LP = 20; // 1.25 lots a level, 1250 of margin each: the eighth would leave no free margin
-    mql4sim::Tick();
-    EXPECT_EQ(positions(), "bbbbbbb");
-    EXPECT_EQ(sim.prints, Lines{"Quorvane: not enough free margin for another level"});
-    mql4sim::Tick();
-    EXPECT_EQ(sim.prints.size(), 1u) << "said once, not on every tick";
-
-    sim.orders.clear();
-    LP = 1;
-    LimitedFunds = 100; // 100 x 0.1 / 16 = 0.625 of margin: below the smallest lot
-    mql4sim::Tick();
-    EXPECT_EQ(positions(), "");
-    EXPECT_EQ(sim.prints.back(), "Quorvane: the lot size of one level is below the broker's minimum; nothing opened");
+    for (const bool common : {false, true}) {
+        SCOPED_TRACE(common);
+        reset();
+        UseCommonFolder = common;
+        start();
+        poll(record("0.0625"), sim.commonFolder);
+        mql4sim::Tick();
+        EXPECT_EQ(sim.orders.size(), common ? 2u : 0u);
+        EXPECT_EQ(sim.comment.substr(0, sim.comment.find('\n')),
+                  common ? "Quorvane: signal file EURUSD (common folder) for EURUSD"
+                         : "Quorvane: signal file EURUSD for EURUSD");
+        OnDeinit(0);
+    }
 }
 
-TEST_F(ExpertAdvisor, MaxSignalNotAboveZeroAndNoLevelsAreRefusedAtStart)
+// The demo service's signal process (sim/), step by step, from a fixed seed.
+class DemoSignal {
+public:
+    explicit DemoSignal(unsigned seed) : m_random(seed) { m_signal = std::clamp(0.45 * gaussian(), -0.9, 0.9); }
+    std::string next()
+    {
+        gaussian(); // the price's step
+        m_trend = std::clamp(0.9 * m_trend + 0.03 * gaussian(), -0.15, 0.15);
+        m_signal = std::clamp(0.97 * m_signal + m_trend, -1.0, 1.0);
+        char text[16];
+        std::snprintf(text, sizeof text, "%.4f", m_signal);
+        return text;
+    }
+
+private:
+    double uniform() { return static_cast<double>(m_random() % 2147483647u) / 2147483647.0; }
+    double gaussian()
+    {
+        const double u = std::max(uniform(), 1e-12), v = uniform();
+        return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * M_PI * v);
+    }
+    std::mt19937 m_random;
+    double m_signal = 0, m_trend = 0;
+};
+
+// Round trips a follower of the lit lamps without memory makes on the same records.
+int roundTripsWithoutHysteresis(const std::vector<std::string>& signals)
 {
-    LevelNum = 0; // would close every level on every signal
-    EXPECT_EQ(OnInit(), INIT_FAILED);
-    EXPECT_EQ(sim.alerts, Lines{"Quorvane: LevelNum must be at least 1"});
-    LevelNum = 16;
-    for (const double maximum : {0.0, -0.25}) {
-        MaxSignal = maximum;
-        sim.alerts.clear();
-        EXPECT_EQ(OnInit(), INIT_FAILED);
-        EXPECT_EQ(sim.alerts,
-                  Lines{"Quorvane: MaxSignal must be greater than 0 (the signal at which all eight lamps are lit)"});
+    int held = 0, trips = 0;
+    for (const std::string& s : signals) {
+        const double v = std::atof(s.c_str());
+        const int lamps = std::min(8, static_cast<int>(std::floor(8 * std::fabs(v) / 0.25 + 1e-9)));
+        const int want = v < 0 ? -lamps : lamps;
+        trips += (want > 0) == (held > 0) ? std::max(0, std::abs(want) - std::abs(held)) : std::abs(want);
+        held = want;
+    }
+    return trips;
+}
+
+TEST_F(ExpertAdvisor, OneDayOfTheDemoSignalAndAJitteringOneChurnLittle)
+{
+    DemoSignal demo(20261208);
+    std::mt19937 jitter(7);
+    std::vector<std::string> day, jittering;
+    for (int n = 0; n < 5760; ++n) { // one day of polls, 15 s apart
+        day.push_back(demo.next());
+        char text[16];
+        std::snprintf(text, sizeof text, "%.4f", 0.09375 + (static_cast<int>(jitter() % 41) - 20) * 0.0001);
+        jittering.push_back(text);
+    }
+    for (const auto* run : {&day, &jittering}) {
+        reset();
+        start();
+        for (const std::string& s : *run)
+            feed(s);
+        long trips = 0;
+        for (const std::string& r : sim.requests)
+            trips += r.rfind("send ", 0) == 0 && r.find(": ticket") != std::string::npos;
+        const int before = roundTripsWithoutHysteresis(*run);
+        const char* name = run == &day ? "demo_day" : "jitter";
+        std::cout << name << ": " << trips << " round trips (" << before << " without hysteresis)\n";
+        RecordProperty(std::string(name) + "_round_trips", std::to_string(trips));
+        EXPECT_LT(trips, before);
+        if (run == &jittering) {
+            EXPECT_EQ(trips, 3) << "levels 1 to 3 once, never again";
+        }
     }
 }
 

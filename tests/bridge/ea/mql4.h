@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <sys/stat.h>
 #include <utility>
@@ -21,48 +22,7 @@ typedef unsigned long ulong;
 typedef long datetime;
 typedef unsigned int color;
 
-/// MQL's string: a value of UTF-16 code units; literals in the source are ASCII.
-class string {
-public:
-    string() = default;
-    string(const char* text)
-    {
-        for (; *text; ++text)
-            m_units.push_back(static_cast<unsigned char>(*text));
-    }
-    explicit string(std::u16string units) : m_units(std::move(units)) {}
-
-    const std::u16string& units() const { return m_units; }
-    /// The text as UTF-8 (code units below U+0800 are all the tests need to read).
-    std::string utf8() const
-    {
-        std::string out;
-        for (const char16_t c : m_units) {
-            if (c < 0x80) {
-                out.push_back(static_cast<char>(c));
-            } else if (c < 0x800) {
-                out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-                out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            } else {
-                out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-                out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-                out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            }
-        }
-        return out;
-    }
-    string& operator+=(const string& other)
-    {
-        m_units += other.m_units;
-        return *this;
-    }
-    friend string operator+(string a, const string& b) { return a += b; }
-    friend bool operator==(const string& a, const string& b) { return a.m_units == b.m_units; }
-    friend bool operator!=(const string& a, const string& b) { return a.m_units != b.m_units; }
-
-private:
-    std::u16string m_units;
-};
+#include "mqlcore.h"
 
 // ---- constants --------------------------------------------------------------
 
@@ -93,15 +53,16 @@ const int FILE_MODIFY_DATE = 2;
 const int INVALID_HANDLE = -1;
 const int INIT_SUCCEEDED = 0;
 const int INIT_FAILED = 1;
-const int ERR_NO_ERROR = 0;
-const int ERR_INVALID_STOPS = 130;
-const int ERR_NOT_ENOUGH_MONEY = 134;
-const int ERR_OFF_QUOTES = 136;
-const int ERR_REQUOTE = 138;
-const int ERR_TRADE_CONTEXT_BUSY = 146;
-const int ERR_TRADE_DISABLED = 133;
-const int ERR_INVALID_TICKET = 4108;
-const int ERR_FILE_CANNOT_OPEN = 5004;
+const int FILE_COMMON = 4096;
+enum ENUM_SYMBOL_INFO_INTEGER { SYMBOL_TRADE_EXEMODE = 33 };
+// The values are not documented; the advisor uses the names only.
+enum ENUM_SYMBOL_TRADE_EXECUTION {
+    SYMBOL_TRADE_EXECUTION_REQUEST,
+    SYMBOL_TRADE_EXECUTION_INSTANT,
+    SYMBOL_TRADE_EXECUTION_MARKET,
+    SYMBOL_TRADE_EXECUTION_EXCHANGE
+};
+// The ERR_* names come from <stderror.mqh>, which the advisor must include.
 
 namespace mql4sim::detail {
 
@@ -128,51 +89,6 @@ inline std::string quote(double value)
 inline bool near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance + 1e-9; }
 
 } // namespace mql4sim::detail
-
-// ---- strings and numbers ------------------------------------------------------
-
-inline int StringLen(const string& s) { return static_cast<int>(s.units().size()); }
-
-inline int StringFind(const string& s, const string& match, int start = 0)
-{
-    if (start < 0 || start > StringLen(s))
-        return -1;
-    const std::size_t at = s.units().find(match.units(), static_cast<std::size_t>(start));
-    return at == std::u16string::npos ? -1 : static_cast<int>(at);
-}
-
-inline string StringSubstr(const string& s, int start, int length = -1)
-{
-    if (start < 0 || start >= StringLen(s))
-        return string();
-    const std::size_t count = length < 0 ? std::u16string::npos : static_cast<std::size_t>(length);
-    return string(s.units().substr(static_cast<std::size_t>(start), count));
-}
-
-inline ushort StringGetCharacter(const string& s, int pos)
-{
-    return pos < 0 || pos >= StringLen(s) ? 0 : s.units()[static_cast<std::size_t>(pos)];
-}
-
-// Reads a leading number like the terminal's: text that is none gives 0.
-inline double StringToDouble(const string& s) { return std::atof(s.utf8().c_str()); }
-
-inline string IntegerToString(long value) { return string(std::to_string(value).c_str()); }
-
-inline string DoubleToString(double value, int digits = 8)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", digits, value);
-    return string(buffer);
-}
-
-inline double MathAbs(double v) { return std::fabs(v); }
-inline double MathFloor(double v) { return std::floor(v); }
-inline double NormalizeDouble(double v, int digits)
-{
-    const double scale = std::pow(10.0, digits);
-    return std::round(v * scale) / scale;
-}
 
 // ---- terminal, account, market ------------------------------------------------
 
@@ -220,7 +136,7 @@ inline double AccountFreeMarginCheck(const string&, int, double volume)
 {
     const double after = AccountFreeMargin() - volume * mql4sim::terminal().marginPerLot;
     if (after <= 0)
-        mql4sim::terminal().lastError = ERR_NOT_ENOUGH_MONEY;
+        mql4sim::terminal().lastError = mql4sim::err::notEnoughMoney;
     return after;
 }
 
@@ -230,10 +146,12 @@ void Print(const Args&... args)
     mql4sim::terminal().prints.push_back(mql4sim::detail::joined(args...));
 }
 
+// Each chart has its own text.
 template <typename... Args>
 void Comment(const Args&... args)
 {
-    mql4sim::terminal().comment = mql4sim::detail::joined(args...);
+    mql4sim::Terminal& t = mql4sim::terminal();
+    (t.chart == 0 ? t.comment : t.otherComment) = mql4sim::detail::joined(args...);
 }
 
 template <typename... Args>
@@ -242,150 +160,24 @@ void Alert(const Args&... args)
     mql4sim::terminal().alerts.push_back(mql4sim::detail::joined(args...));
 }
 
-// ---- orders ---------------------------------------------------------------------
-
-inline int OrdersTotal() { return static_cast<int>(mql4sim::terminal().orders.size()); }
-
-inline bool OrderSelect(int index, int select, int pool = MODE_TRADES)
-{
-    mql4sim::Terminal& t = mql4sim::terminal();
-    t.selected = -1;
-    if (pool != MODE_TRADES)
-        return false;
-    for (std::size_t i = 0; i < t.orders.size(); ++i) {
-        if ((select == SELECT_BY_POS && static_cast<int>(i) == index)
-            || (select == SELECT_BY_TICKET && t.orders[i].ticket == index))
-            t.selected = static_cast<int>(i);
-    }
-    return t.selected >= 0;
-}
-
-inline const mql4sim::Order& selectedOrder()
-{
-    static const mql4sim::Order none;
-    const mql4sim::Terminal& t = mql4sim::terminal();
-    return t.selected >= 0 && t.selected < static_cast<int>(t.orders.size())
-               ? t.orders[static_cast<std::size_t>(t.selected)]
-               : none;
-}
-inline string OrderSymbol() { return string(selectedOrder().symbol.c_str()); }
-inline int OrderMagicNumber() { return selectedOrder().magic; }
-inline int OrderType() { return selectedOrder().type; }
-inline int OrderTicket() { return selectedOrder().ticket; }
-inline double OrderLots() { return selectedOrder().lots; }
-inline double OrderStopLoss() { return selectedOrder().stopLoss; }
-
-namespace mql4sim::detail {
-
-// Whether the terminal refuses a request now, and why (the error code).
-inline int refusal(int& failures)
-{
-    const Terminal& t = terminal();
-    if (!t.connected)
-        return 6; // ERR_NO_CONNECTION
-    if (t.contextBusy)
-        return ERR_TRADE_CONTEXT_BUSY;
-    if (!t.tradeAllowed)
-        return ERR_TRADE_DISABLED;
-    if (failures > 0) {
-        --failures;
-        return ERR_OFF_QUOTES;
-    }
-    return 0;
-}
-
-inline void traded()
-{
-    Terminal& t = terminal();
-    t.bid += t.moveAfterTrade;
-    t.ask += t.moveAfterTrade;
-}
-
-} // namespace mql4sim::detail
-
-inline int OrderSend(const string& symbol, int cmd, double volume, double price, int slippage, double stoploss,
-                     double takeprofit, const string& comment, int magic, datetime expiration, color arrow)
-{
-    using namespace mql4sim::detail;
-    static_cast<void>(takeprofit), static_cast<void>(expiration), static_cast<void>(arrow);
-    mql4sim::Terminal& t = mql4sim::terminal();
-    const bool buy = cmd == OP_BUY;
-    const double market = buy ? t.ask : t.bid;
-    std::string request = std::string("send ") + (buy ? "buy " : "sell ") + DoubleToString(volume, 2).utf8() + " at "
-                          + quote(price) + " slippage " + std::to_string(slippage) + " sl " + quote(stoploss);
-    int error = refusal(t.failSends);
-    if (!error && symbol.utf8() != t.symbol)
-        error = 4106; // ERR_UNKNOWN_SYMBOL
-    if (!error && !near(price, market, slippage * t.point))
-        error = ERR_REQUOTE;
-    if (!error && stoploss != 0
-        && (buy ? stoploss > t.bid - t.stopLevelPoints * t.point : stoploss < t.ask + t.stopLevelPoints * t.point))
-        error = ERR_INVALID_STOPS;
-    if (!error && AccountFreeMargin() < volume * t.marginPerLot)
-        error = ERR_NOT_ENOUGH_MONEY;
-    if (error) {
-        t.lastError = error;
-        t.requests.push_back(request + ": error " + std::to_string(error));
-        return -1;
-    }
-    mql4sim::Order order;
-    order.ticket = t.nextTicket++;
-    order.type = cmd;
-    order.lots = volume;
-    order.openPrice = market;
-    order.stopLoss = stoploss;
-    order.magic = magic;
-    order.symbol = symbol.utf8();
-    order.comment = comment.utf8();
-    t.orders.push_back(order);
-    t.requests.push_back(request + ": ticket " + std::to_string(order.ticket));
-    traded();
-    return order.ticket;
-}
-
-inline bool OrderClose(int ticket, double lots, double price, int slippage, color arrow)
-{
-    using namespace mql4sim::detail;
-    static_cast<void>(arrow);
-    mql4sim::Terminal& t = mql4sim::terminal();
-    const std::string request = "close " + std::to_string(ticket) + " at " + quote(price) + " slippage "
-                                + std::to_string(slippage);
-    std::size_t at = t.orders.size();
-    for (std::size_t i = 0; i < t.orders.size(); ++i) {
-        if (t.orders[i].ticket == ticket)
-            at = i;
-    }
-    int error = refusal(t.failCloses);
-    if (!error && (at == t.orders.size() || lots != t.orders[at].lots))
-        error = ERR_INVALID_TICKET;
-    if (!error && !near(price, t.orders[at].type == OP_BUY ? t.bid : t.ask, slippage * t.point))
-        error = ERR_REQUOTE;
-    if (error) {
-        t.lastError = error;
-        t.requests.push_back(request + ": error " + std::to_string(error));
-        return false;
-    }
-    t.orders.erase(t.orders.begin() + static_cast<std::ptrdiff_t>(at));
-    t.selected = -1;
-    t.requests.push_back(request + ": closed");
-    traded();
-    return true;
-}
+#include "mql4orders.h"
 
 // ---- files ------------------------------------------------------------------------
 
-// Opens a file of the sandbox for reading. Without FILE_ANSI the terminal (build
-// 600 and later) reads text as UTF-16, two bytes a character, so does this one.
+// Opens a file of the sandbox (with FILE_COMMON: of the terminals' common folder)
+// for reading. Without FILE_ANSI the terminal (build 600 and later) reads text
+// as UTF-16, two bytes a character, so does this one. The modification date is
+// in a clock of its own, `fileClockOffset` away from TimeLocal().
 inline int FileOpen(const string& name, int flags)
 {
     mql4sim::Terminal& t = mql4sim::terminal();
-    const std::string path = t.filesFolder + "/" + name.utf8();
+    const std::string path = ((flags & FILE_COMMON) ? t.commonFolder : t.filesFolder) + "/" + name.utf8();
     struct stat info {};
     std::FILE* in = (flags & FILE_READ) ? std::fopen(path.c_str(), "rb") : nullptr;
     if (!in || ::fstat(fileno(in), &info) != 0 || !S_ISREG(info.st_mode)) {
         if (in)
             std::fclose(in);
-        t.lastError = ERR_FILE_CANNOT_OPEN;
+        t.lastError = mql4sim::err::cannotOpenFile;
         return INVALID_HANDLE;
     }
     mql4sim::Terminal::File file;
@@ -394,7 +186,7 @@ inline int FileOpen(const string& name, int flags)
         file.bytes.append(buffer, n);
     std::fclose(in);
     file.ansi = (flags & FILE_ANSI) != 0;
-    file.modified = info.st_mtime;
+    file.modified = info.st_mtime + t.fileClockOffset;
     const int handle = t.nextHandle++;
     t.files[handle] = file;
     return handle;
@@ -435,6 +227,67 @@ inline string FileReadString(int handle, int length)
         }
     }
     return string(units);
+}
+
+// ---- clocks, run mode, symbol properties ---------------------------------------------
+
+inline uint GetTickCount() { return mql4sim::terminal().tickCount; }
+// The simulated clock runs on; nothing waits.
+inline void Sleep(int milliseconds)
+{
+    if (milliseconds > 0)
+        mql4sim::terminal().tickCount += static_cast<uint>(milliseconds);
+}
+inline bool IsTesting() { return mql4sim::terminal().testing; }
+inline void ResetLastError() { mql4sim::terminal().lastError = 0; }
+inline double MathRound(double v) { return std::round(v); }
+
+inline long SymbolInfoInteger(const string& symbol, ENUM_SYMBOL_INFO_INTEGER property)
+{
+    const mql4sim::Terminal& t = mql4sim::terminal();
+    if (symbol.utf8() != t.symbol || property != SYMBOL_TRADE_EXEMODE)
+        return 0;
+    return t.marketExecution ? SYMBOL_TRADE_EXECUTION_MARKET : SYMBOL_TRADE_EXECUTION_INSTANT;
+}
+
+// ---- terminal global variables: one set for every chart of the terminal --------------
+
+inline bool GlobalVariableTemp(const string& name)
+{
+    mql4sim::terminal().globals.emplace(name.utf8(), 0.0);
+    return true;
+}
+
+inline double GlobalVariableGet(const string& name)
+{
+    mql4sim::Terminal& t = mql4sim::terminal();
+    const auto it = t.globals.find(name.utf8());
+    if (it == t.globals.end()) {
+        t.lastError = mql4sim::err::globalNotFound;
+        return 0;
+    }
+    return it->second;
+}
+
+inline datetime GlobalVariableSet(const string& name, double value)
+{
+    mql4sim::terminal().globals[name.utf8()] = value;
+    return TimeLocal();
+}
+
+// Atomic in the terminal; here nothing runs in between anyway.
+inline bool GlobalVariableSetOnCondition(const string& name, double value, double check)
+{
+    mql4sim::Terminal& t = mql4sim::terminal();
+    const auto it = t.globals.find(name.utf8());
+    if (it == t.globals.end()) {
+        t.lastError = mql4sim::err::globalNotFound;
+        return false;
+    }
+    if (it->second != check)
+        return false;
+    it->second = value;
+    return true;
 }
 
 // The advisor's inputs are plain variables here that a test sets.

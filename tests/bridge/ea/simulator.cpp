@@ -17,20 +17,30 @@ double Terminal::usedMargin() const
     return used;
 }
 
+void Terminal::advance(long long seconds)
+{
+    now += seconds;
+    tickCount += static_cast<unsigned int>(seconds * 1000);
+}
+
 Terminal& terminal()
 {
     static Terminal t;
     return t;
 }
 
-void Tick()
+void Tick(int chart, void (*onTick)())
 {
     Terminal& t = terminal();
     Ask = t.ask;
     Bid = t.bid;
     Point = t.point;
     Digits = t.digits;
-    OnTick();
+    t.chart = chart;
+    onTick();
+    t.chart = 0;
 }
+
+void Tick() { Tick(0, &::OnTick); }
 
 } // namespace mql4sim

@@ -7,7 +7,7 @@
 #include "qtapp.h"
 #include "scratchfolder.h"
 
-#include "errorlog.h"
+#include "poll/logtimestamp.h"
 #include "errorreport.h"
 #include "exceptions.h"
 #include "formservices.h"
@@ -41,6 +41,28 @@ struct Outside {
     std::optional<std::string> browseAnswer;
     std::vector<std::pair<std::string, std::string>> browsed, opened; ///< (caption, initial), (verb, target)
     std::vector<std::string> sounds, messages, reports;
+    std::vector<std::string> notified; ///< summaries the desktop showed, with " (replaces id)"
+    std::vector<std::string> balloons; ///< what the tray icon's balloon showed
+    bool noNotificationService = false; ///< the desktop falls back on the balloon
+};
+
+/// The desktop's notification service: numbers what it shows from 101.
+class RecordingNotifier : public Notifier {
+public:
+    RecordingNotifier(Outside* o, NotificationFallback balloon) : m_o(o), m_balloon(std::move(balloon)) {}
+    std::uint32_t show(const Notification& n) override
+    {
+        if (m_o->noNotificationService) {
+            m_balloon(n);
+            return 0;
+        }
+        m_o->notified.push_back(n.summary + (n.replacesId ? " (replaces " + std::to_string(n.replacesId) + ")" : ""));
+        return static_cast<std::uint32_t>(100 + m_o->notified.size());
+    }
+
+private:
+    Outside* m_o;
+    NotificationFallback m_balloon;
 };
 
 class StandIn : public HelloWorldPortType, public FolderBrowser, public ShellOpener, public SoundPlayer {
@@ -104,7 +126,10 @@ protected:
         s.shellOpener = std::make_unique<StandIn>(o);
         s.soundPlayer = std::make_unique<StandIn>(o);
         s.fileSystem = makeRealFileSystem();
-        s.trayShell = std::make_unique<AcceptingTray>();
+        s.trayShell = std::make_unique<AcceptingTray>(&o->balloons);
+        s.notifier = [o](NotificationFallback balloon) {
+            return std::make_unique<RecordingNotifier>(o, std::move(balloon));
+        };
         s.showMessage = [o](const std::string& m) { o->messages.push_back(m); };
         s.reportError = [o](const std::string& m) { o->reports.push_back(m); };
         form = std::make_unique<TForm1>(std::move(s));

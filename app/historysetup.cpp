@@ -1,0 +1,34 @@
+#include "app/historysetup.h"
+
+#include "app/settingstable.h"
+
+#include <exception>
+#include <utility>
+
+namespace quorvane {
+
+std::unique_ptr<HistoryStore> attachHistory(PollCycle& poll, const FileLocations& locations, const TIniFile& ini,
+                                            std::function<std::int64_t()> utcClock)
+{
+    if (locations.historyFile.empty())
+        return nullptr;
+    HistoryOptions options;
+    options.file = locations.historyFile;
+    options.days = readHistoryDays(ini);
+    options.clock = utcClock;
+    options.reportError = [&poll](const std::string& message) {
+        // History never breaks the poll, not even when the error log cannot be written.
+        try {
+            poll.logFailure(message);
+        } catch (const std::exception&) {
+        }
+    };
+    auto store = std::make_unique<HistoryStore>(std::move(options));
+    HistoryStore* history = store.get();
+    poll.setRecorder([history, clock = std::move(utcClock)](const std::vector<std::string>& records) {
+        history->recordPoll(clock(), records);
+    });
+    return store;
+}
+
+} // namespace quorvane

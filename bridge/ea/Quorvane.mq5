@@ -1,0 +1,861 @@
+//+------------------------------------------------------------------+
+//| Quorvane.mq5 - reference expert advisor for MetaTrader 5          |
+//|                                                                    |
+//| Quorvane writes the newest market record of every symbol into the  |
+//| terminal's MQL5\Files folder, one file per first six characters of |
+//| the symbol, for example                                            |
+//|   (Symbol:EURUSD,Price:1.0842,Time:2026.12.08 00:15,Signal:0.37)   |
+//| and replaces each file in one step after every poll (every 15 s).  |
+//| One level per lit lamp in the signal's direction; a level k opens  |
+//| at k lamps and closes below k - 1/2 lamps or when the signal turns.|
+//| Netting accounts hold the levels as one position (its volume in    |
+//| steps of one level's lots), hedging accounts as one position each. |
+//+------------------------------------------------------------------+
+#property copyright "Quorvane developers"
+#property version   "1.00"
+#property description "Trades the Quorvane signal: one level per lit lamp."
+
+//---- inputs (names and defaults as in Quorvane.mq4)
+input int    magic            = 300000; // marks this advisor's positions
+input double MaxSignal        = 0.25;   // signal at which all eight lamps are lit; must be > 0
+input double LimitedFunds     = 0;      // money the advisor may budget with; 0 = the account's equity
+input double MaximumRisk      = 0.1;    // share of the funds that all levels together may bind as margin
+input int    LevelNum         = 16;     // the budget is split into this many levels; also the most levels held
+input bool   OnlyClose        = false;  // true: never open, only close levels as lamps go out
+input double LP               = 1;      // multiplier on the lot size of one level
+input int    Slippage         = 3;      // pips accepted when opening or closing (x10 points on 5-digit quotes)
+input int    StopLossPips     = 100;    // protective stop of every level, in pips; 0 = none
+input int    MaxAgeSeconds    = 60;     // a file unchanged this long is stale (Quorvane stopped); 0 = never stale
+input int    RetryWaitSeconds = 30;     // after a failed order, wait this long before trying again
+input string SymbolPrefix     = "";     // broker's prefix of the chart symbol, e.g. "m" in mEURUSD
+input string SymbolSuffix     = "";     // broker's suffix of the chart symbol, e.g. ".pro" in EURUSD.pro
+input bool   UseCommonFolder  = false;  // read the file from the terminals' shared Common\Files folder
+
+enum SignalState
+{
+   SignalFresh,
+   SignalMissing,
+   SignalNone
+};
+
+// What an order came to: done, worth another try after the back-off, or
+// refused for a reason that trying again cannot mend.
+enum TradeOutcome
+{
+   TradeDone,
+   TradeRetry,
+   TradeStop
+};
+
+string   g_file = "";            // the signal file this chart reads
+string   g_fileLine = "";        // "signal file EURUSD for EURUSD.pro"
+string   g_lock = "";            // terminal variable held while this copy runs
+string   g_lotsName = "";        // terminal variable with one level's lots on a netting account
+bool     g_haveLock = false;
+bool     g_hedging = false;
+datetime g_modified = 0;         // the file's last modification date as the terminal reports it
+uint     g_changedTick = 0;      // GetTickCount() when that date last changed
+bool     g_read = false;         // the file has been looked at once since the start
+bool     g_seenChange = false;   // ... and seen to change since: Quorvane is writing it
+bool     g_decide = false;       // a new record (or a retry) waits for a decision
+bool     g_waiting = false;      // back-off after a transient failure
+uint     g_waitStart = 0;
+uint     g_waitMs = 0;
+bool     g_stopped = false;      // a permanent refusal: no orders until the lamps change
+int      g_stoppedLamps = 0;
+string   g_stoppedText = "";
+int      g_lamps = 0;            // lit lamps now, signed by side: a permanent refusal holds until they change
+int      g_bar[9];               // level k closed by someone else on side g_bar[k] (+1 long, -1 short)
+int      g_believed[2];          // levels held after the advisor's last orders: [0] long, [1] short
+bool     g_foreign = false;      // a netting position on this symbol that is not ours
+double   g_levelLots = 0;        // lots of one level while a netting position is held
+ENUM_ORDER_TYPE_FILLING g_filling = ORDER_FILLING_FOK;
+ENUM_ORDER_TYPE_FILLING g_otherFilling = ORDER_FILLING_FOK;
+bool     g_hasOther = false;
+string   g_lastWarning = "";
+
+void Warn(string text)
+{
+   if(text == g_lastWarning)
+      return;
+   g_lastWarning = text;
+   Print("Quorvane: ", text);
+}
+
+void Show(string text)
+{
+   Comment(text, "\n", g_fileLine);
+}
+
+//+------------------------------------------------------------------+
+//| The value of a field of a record: the key, one separator char,    |
+//| then the text up to "," (else up to ")"). "" when absent.         |
+//+------------------------------------------------------------------+
+string GetField(string record, string key)
+{
+   int at = StringFind(record, key, 0);
+   if(at < 0 || StringLen(key) == 0)
+      return("");
+   int from = at + StringLen(key) + 1;
+   int end = StringFind(record, ",", from - 1);
+   if(end < 0)
+      end = StringFind(record, ")", from - 1);
+   if(end < from)
+      return("");
+   return(StringSubstr(record, from, end - from));
+}
+
+// A plain decimal number: StringToDouble reads any text, even "", as 0, and 0 closes every level.
+bool IsNumber(string text)
+{
+   int n = StringLen(text);
+   int i = 0;
+   if(n > 0 && (StringGetCharacter(text, 0) == '+' || StringGetCharacter(text, 0) == '-'))
+      i = 1;
+   int digits = 0;
+   bool point = false;
+   for(; i < n; i++)
+   {
+      ushort c = StringGetCharacter(text, i);
+      if(c >= '0' && c <= '9')
+         digits++;
+      else if(c == '.' && !point)
+         point = true;
+      else
+         return(false);
+   }
+   return(digits > 0);
+}
+
+//+------------------------------------------------------------------+
+//| The file of a chart symbol: without the broker's prefix and       |
+//| suffix, then its first six characters, as Quorvane names files.   |
+//| So EURUSD.pro, EURUSDm and EURUSD# read EURUSD by themselves.     |
+//+------------------------------------------------------------------+
+string SignalFileName(string symbol)
+{
+   string name = symbol;
+   int prefix = StringLen(SymbolPrefix);
+   int suffix = StringLen(SymbolSuffix);
+   if(prefix > 0 && StringFind(name, SymbolPrefix, 0) == 0)
+      name = StringSubstr(name, prefix);
+   int cut = StringLen(name) - suffix;
+   if(suffix > 0 && cut > 0 && StringSubstr(name, cut) == SymbolSuffix)
+      name = StringSubstr(name, 0, cut);
+   return(StringSubstr(name, 0, 6));
+}
+
+//+------------------------------------------------------------------+
+//| Reads the record. FILE_ANSI: Quorvane writes 8-bit text, which the|
+//| terminal would read as UTF-16. The shared modes let Quorvane      |
+//| replace the file while it is open here. The file's date is only   |
+//| compared with its own earlier value: which clock the terminal     |
+//| stamps it with is not documented, and under Wine it differs.      |
+//+------------------------------------------------------------------+
+SignalState ReadSignal(double &signal, string &field)
+{
+   int flags = FILE_READ | FILE_BIN | FILE_ANSI | FILE_SHARE_READ | FILE_SHARE_WRITE;
+   if(UseCommonFolder)
+      flags |= FILE_COMMON;
+   int handle = FileOpen(g_file, flags);
+   datetime modified = 0;
+   string text = "";
+   if(handle != INVALID_HANDLE)
+   {
+      modified = (datetime)FileGetInteger(handle, FILE_MODIFY_DATE);
+      int size = (int)FileSize(handle);
+      if(size > 0)
+         text = FileReadString(handle, size);
+      FileClose(handle);
+   }
+   // The first look only sets the baseline: a file left by a stopped
+   // Quorvane must not be traded after a restart of the terminal. A file
+   // that is missing for a while has not changed: only a new date counts.
+   if(!g_read || (handle != INVALID_HANDLE && modified != g_modified))
+   {
+      if(g_read)
+      {
+         g_seenChange = true;
+         g_decide = true;
+      }
+      g_read = true;
+      g_modified = modified;
+      g_changedTick = GetTickCount();
+   }
+   if(handle == INVALID_HANDLE)
+      return(SignalMissing);
+   int close = StringFind(text, ")", 0);
+   if(close < 0)
+      return(SignalNone);
+   field = GetField(StringSubstr(text, 0, close + 1), "Signal");
+   if(!IsNumber(field))
+      return(SignalNone);
+   signal = StringToDouble(field);
+   return(SignalFresh);
+}
+
+bool IsStale()
+{
+   if(MaxAgeSeconds <= 0)
+      return(false);
+   // uint differences stay right across the 49-day wrap of GetTickCount.
+   uint unchanged = GetTickCount() - g_changedTick;
+   return(unchanged > (uint)MaxAgeSeconds * 1000);
+}
+
+// Lit lamps: the largest k <= 8 with k * MaxSignal <= 8 * |signal|.
+int LitLamps(double signal)
+{
+   int lit = 0;
+   for(int k = 1; k <= 8; k++)
+   {
+      if(k * MaxSignal <= 8 * MathAbs(signal))
+         lit = k;
+   }
+   return(lit);
+}
+
+// Five- and three-digit quotes count a pip as ten points.
+int PipPoints()
+{
+   long digits = SymbolInfoInteger(Symbol(), SYMBOL_DIGITS);
+   if(digits == 3 || digits == 5)
+      return(10);
+   return(1);
+}
+
+// Decimals of a volume step (0.01 -> 2, 0.001 -> 3), for NormalizeDouble.
+int StepDigits(double step)
+{
+   int digits = 0;
+   while(digits < 8 && MathAbs(step - MathRound(step)) > 1e-9)
+   {
+      step *= 10;
+      digits++;
+   }
+   return(digits);
+}
+
+// Lots stepped down to the symbol's volume step and capped at its maximum; 0 below the minimum.
+double StepLots(double lots)
+{
+   double step = SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_STEP);
+   double least = SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_MIN);
+   double most = SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_MAX);
+   if(step <= 0)
+      return(0);
+   if(most > 0 && lots > most)
+      lots = most;
+   lots = MathFloor(lots / step + 1e-7) * step;
+   if(lots < least - step * 1e-7)
+      return(0);
+   return(NormalizeDouble(lots, StepDigits(step)));
+}
+
+//+------------------------------------------------------------------+
+//| Lots of one level: funds x MaximumRisk / LevelNum of margin over  |
+//| the margin of one lot, times LP, on the volume step.              |
+//+------------------------------------------------------------------+
+double LevelLots()
+{
+   double funds = AccountInfoDouble(ACCOUNT_EQUITY);
+   if(LimitedFunds > 0 && LimitedFunds < funds)
+      funds = LimitedFunds;
+   if(funds <= 0)
+      return(0);
+   double perLot = 0;
+   if(!OrderCalcMargin(ORDER_TYPE_BUY, Symbol(), 1.0, SymbolInfoDouble(Symbol(), SYMBOL_ASK), perLot) || perLot <= 0)
+      return(0);
+   return(StepLots(funds * MaximumRisk / LevelNum / perLot * LP));
+}
+
+// A netting position counts in steps of the lots its first level had,
+// kept in a terminal variable so that a restart counts the same way.
+double NettingLevelLots()
+{
+   if(g_levelLots <= 0)
+   {
+      g_levelLots = LevelLots();
+      if(g_levelLots > 0)
+         GlobalVariableSet(g_lotsName, g_levelLots);
+   }
+   return(g_levelLots);
+}
+
+bool IsOurs(ulong ticket)
+{
+   return(PositionSelectByTicket(ticket) && PositionGetString(POSITION_SYMBOL) == Symbol()
+          && PositionGetInteger(POSITION_MAGIC) == magic);
+}
+
+// The netting account's one position on this symbol; 0 when flat. Sets g_foreign.
+ulong NettingPosition()
+{
+   g_foreign = false;
+   for(int i = PositionsTotal() - 1; i >= 0; i--)
+   {
+      ulong ticket = PositionGetTicket(i);
+      if(ticket == 0 || PositionGetString(POSITION_SYMBOL) != Symbol())
+         continue;
+      if(PositionGetInteger(POSITION_MAGIC) != magic)
+      {
+         g_foreign = true;
+         return(0);
+      }
+      return(ticket);
+   }
+   return(0);
+}
+
+// Levels held on one side (+1 long, -1 short).
+int CountLevels(int side)
+{
+   long type = side > 0 ? POSITION_TYPE_BUY : POSITION_TYPE_SELL;
+   if(!g_hedging)
+   {
+      ulong ticket = NettingPosition();
+      if(ticket == 0 || !PositionSelectByTicket(ticket) || PositionGetInteger(POSITION_TYPE) != type)
+         return(0);
+      double lots = NettingLevelLots();
+      if(lots <= 0)
+         return(0);
+      return((int)MathFloor(PositionGetDouble(POSITION_VOLUME) / lots + 0.5));
+   }
+   int count = 0;
+   for(int i = PositionsTotal() - 1; i >= 0; i--)
+   {
+      ulong ticket = PositionGetTicket(i);
+      if(ticket != 0 && IsOurs(ticket) && PositionGetInteger(POSITION_TYPE) == type)
+         count++;
+   }
+   return(count);
+}
+
+// The oldest of our positions on one side: FIFO accounts refuse any other order of closing.
+ulong OldestPosition(int side)
+{
+   long type = side > 0 ? POSITION_TYPE_BUY : POSITION_TYPE_SELL;
+   ulong oldest = 0;
+   long oldestTime = 0;
+   for(int i = PositionsTotal() - 1; i >= 0; i--)
+   {
+      ulong ticket = PositionGetTicket(i);
+      if(ticket == 0 || !IsOurs(ticket) || PositionGetInteger(POSITION_TYPE) != type)
+         continue;
+      long opened = PositionGetInteger(POSITION_TIME_MSC);
+      if(oldest == 0 || opened < oldestTime || (opened == oldestTime && ticket < oldest))
+      {
+         oldest = ticket;
+         oldestTime = opened;
+      }
+   }
+   return(oldest);
+}
+
+//+------------------------------------------------------------------+
+//| The filling mode. SYMBOL_FILLING_MODE is a mask of FOK and IOC    |
+//| (by their names: the values are not in every manual); instant     |
+//| execution takes FOK only, and so request execution gets FOK, the  |
+//| only mode any copy of the manual allows there. RETURN suits market|
+//| orders only under exchange execution. A market-execution symbol    |
+//| that allows neither is not documented: FOK first, IOC on a 10030.  |
+//+------------------------------------------------------------------+
+void ChooseFilling()
+{
+   long mask = SymbolInfoInteger(Symbol(), SYMBOL_FILLING_MODE);
+   long execution = SymbolInfoInteger(Symbol(), SYMBOL_TRADE_EXEMODE);
+   bool fok = (mask & SYMBOL_FILLING_FOK) != 0;
+   bool ioc = (mask & SYMBOL_FILLING_IOC) != 0;
+   g_filling = ORDER_FILLING_FOK;
+   g_hasOther = false;
+   if(execution == SYMBOL_TRADE_EXECUTION_INSTANT || execution == SYMBOL_TRADE_EXECUTION_REQUEST)
+      return;
+   if(fok && ioc)
+   {
+      g_otherFilling = ORDER_FILLING_IOC;
+      g_hasOther = true;
+   }
+   else if(ioc)
+      g_filling = ORDER_FILLING_IOC;
+   else if(!fok && execution == SYMBOL_TRADE_EXECUTION_EXCHANGE)
+      g_filling = ORDER_FILLING_RETURN;
+   else if(!fok)
+   {
+      g_otherFilling = ORDER_FILLING_IOC;
+      g_hasOther = true;
+   }
+}
+
+bool MarketExecution()
+{
+   long execution = SymbolInfoInteger(Symbol(), SYMBOL_TRADE_EXEMODE);
+   return(execution == SYMBOL_TRADE_EXECUTION_MARKET || execution == SYMBOL_TRADE_EXECUTION_EXCHANGE);
+}
+
+bool IsDone(uint code)
+{
+   return(code == TRADE_RETCODE_DONE || code == TRADE_RETCODE_PLACED || code == TRADE_RETCODE_DONE_PARTIAL);
+}
+
+// Results worth another try after the back-off. Everything else (invalid stops,
+// volume, no money, trading disabled, limits, hedging and FIFO refusals, and codes
+// this advisor does not know) is permanent: trying again would only repeat it.
+bool IsTransient(uint code)
+{
+   return(code == TRADE_RETCODE_REQUOTE || code == TRADE_RETCODE_PRICE_CHANGED || code == TRADE_RETCODE_PRICE_OFF
+          || code == TRADE_RETCODE_TOO_MANY_REQUESTS || code == TRADE_RETCODE_CONNECTION
+          || code == TRADE_RETCODE_TIMEOUT || code == TRADE_RETCODE_MARKET_CLOSED || code == TRADE_RETCODE_LOCKED
+          || code == TRADE_RETCODE_FROZEN);
+}
+
+//+------------------------------------------------------------------+
+//| OrderCheck, then OrderSend; the server's answer is the retcode:   |
+//| OrderSend returning true only means the request was well formed.  |
+//+------------------------------------------------------------------+
+uint CheckAndSend(MqlTradeRequest &request, MqlTradeResult &result)
+{
+   MqlTradeCheckResult check;
+   ZeroMemory(check);
+   ZeroMemory(result);
+   if(!OrderCheck(request, check))
+      return(check.retcode != 0 ? check.retcode : (uint)TRADE_RETCODE_ERROR);
+   if(!OrderSend(request, result) && result.retcode == 0)
+      return(TRADE_RETCODE_ERROR);
+   return(result.retcode);
+}
+
+// A 10030 tries the other allowed filling mode once; when that one is taken it stays.
+uint Send(MqlTradeRequest &request, MqlTradeResult &result)
+{
+   request.type_filling = g_filling;
+   uint code = CheckAndSend(request, result);
+   if(code == TRADE_RETCODE_INVALID_FILL && g_hasOther)
+   {
+      request.type_filling = g_otherFilling;
+      code = CheckAndSend(request, result);
+      if(code != TRADE_RETCODE_INVALID_FILL)
+      {
+         g_otherFilling = g_filling;
+         g_filling = request.type_filling;
+      }
+   }
+   return(code);
+}
+
+TradeOutcome Failed(string what, uint code)
+{
+   if(IsTransient(code))
+   {
+      uint wait = (uint)MathMax(RetryWaitSeconds, 0) * 1000;
+      // A timed-out order may still have been executed: give the server time, and
+      // count the levels again before the next order instead of repeating this one.
+      if(code == TRADE_RETCODE_TIMEOUT && wait < 60000)
+         wait = 60000;
+      g_waiting = true;
+      g_waitStart = GetTickCount();
+      g_waitMs = wait;
+      Print("Quorvane: ", what, " failed, retcode ", IntegerToString(code), "; next try in ",
+            IntegerToString(wait / 1000), " s");
+      return(TradeRetry);
+   }
+   g_stopped = true;
+   g_stoppedLamps = g_lamps;
+   g_stoppedText = what + " refused, retcode " + IntegerToString(code);
+   Alert("Quorvane: ", g_stoppedText, "; no more orders on ", Symbol(), " until the lamps change");
+   return(TradeStop);
+}
+
+void Deal(MqlTradeRequest &request, bool buy, double volume, ulong position)
+{
+   ZeroMemory(request);
+   request.action = TRADE_ACTION_DEAL;
+   request.symbol = Symbol();
+   request.magic = (ulong)magic;
+   request.volume = volume;
+   request.type = buy ? ORDER_TYPE_BUY : ORDER_TYPE_SELL;
+   int digits = (int)SymbolInfoInteger(Symbol(), SYMBOL_DIGITS);
+   request.price = NormalizeDouble(SymbolInfoDouble(Symbol(), buy ? SYMBOL_ASK : SYMBOL_BID), digits);
+   request.deviation = (ulong)(Slippage * PipPoints());
+   request.position = position;
+   request.comment = "Quorvane";
+}
+
+//+------------------------------------------------------------------+
+//| The protective stop of a buy or sell: StopLossPips away, at least |
+//| the stop level plus one point, on the symbol's digits; 0 = none.  |
+//+------------------------------------------------------------------+
+double StopLossPrice(bool buy)
+{
+   if(StopLossPips <= 0)
+      return(0);
+   double point = SymbolInfoDouble(Symbol(), SYMBOL_POINT);
+   int digits = (int)SymbolInfoInteger(Symbol(), SYMBOL_DIGITS);
+   double distance = StopLossPips * PipPoints() * point;
+   double least = (SymbolInfoInteger(Symbol(), SYMBOL_TRADE_STOPS_LEVEL) + 1) * point;
+   if(distance < least)
+      distance = least;
+   if(buy)
+      return(NormalizeDouble(SymbolInfoDouble(Symbol(), SYMBOL_BID) - distance, digits));
+   return(NormalizeDouble(SymbolInfoDouble(Symbol(), SYMBOL_ASK) + distance, digits));
+}
+
+// Closes `volume` of a position (all of it on hedging accounts: one level each).
+TradeOutcome Close(int side, ulong ticket, double volume)
+{
+   MqlTradeRequest request;
+   MqlTradeResult result;
+   Deal(request, side < 0, volume, ticket);
+   uint code = Send(request, result);
+   if(IsDone(code))
+      return(TradeDone);
+   return(Failed("closing " + DoubleToString(volume, 2) + " lots of position " + IntegerToString(ticket), code));
+}
+
+//+------------------------------------------------------------------+
+//| A broker that refuses a stop in a market-execution deal gets the  |
+//| deal without it and the stop right after; a position whose stop   |
+//| cannot be set is closed again: none is left without its stop.    |
+//+------------------------------------------------------------------+
+TradeOutcome SetMissingStop(int side, double opened)
+{
+   // The new position is found as ours without a stop, not by the deal's or
+   // order's ticket: how those map to position tickets is not documented.
+   ulong ticket = g_hedging ? 0 : NettingPosition();
+   for(int i = PositionsTotal() - 1; i >= 0 && g_hedging; i--)
+   {
+      ulong candidate = PositionGetTicket(i);
+      if(candidate != 0 && IsOurs(candidate) && PositionGetDouble(POSITION_SL) == 0)
+         ticket = candidate;
+   }
+   if(ticket == 0)
+      return(TradeDone);
+   MqlTradeRequest request;
+   MqlTradeResult result;
+   ZeroMemory(request);
+   request.action = TRADE_ACTION_SLTP;
+   request.symbol = Symbol();
+   request.magic = (ulong)magic;
+   request.position = ticket;
+   request.sl = StopLossPrice(side > 0);
+   uint code = CheckAndSend(request, result);
+   if(code == TRADE_RETCODE_DONE)
+      return(TradeDone);
+   // Only what was just opened goes: earlier levels of a netting position keep their stop.
+   Close(side, ticket, opened);
+   return(Failed("setting the stop of position " + IntegerToString(ticket), code));
+}
+
+TradeOutcome Open(int side, double volume)
+{
+   MqlTradeRequest request;
+   MqlTradeResult result;
+   Deal(request, side > 0, volume, 0);
+   request.sl = StopLossPrice(side > 0);
+   uint code = Send(request, result);
+   if(code == TRADE_RETCODE_INVALID_STOPS && request.sl != 0 && MarketExecution())
+   {
+      request.sl = 0;
+      code = Send(request, result);
+      if(IsDone(code))
+         return(SetMissingStop(side, result.volume));
+   }
+   if(code == TRADE_RETCODE_DONE_PARTIAL)
+   {
+      // What was filled is held and counted; the rest waits for the back-off.
+      Print("Quorvane: ", DoubleToString(result.volume, 2), " of ", DoubleToString(volume, 2), " lots filled");
+      g_waiting = true;
+      g_waitStart = GetTickCount();
+      g_waitMs = (uint)MathMax(RetryWaitSeconds, 0) * 1000;
+      return(TradeRetry);
+   }
+   if(IsDone(code))
+      return(TradeDone);
+   return(Failed("opening " + DoubleToString(volume, 2) + " lots", code));
+}
+
+//+------------------------------------------------------------------+
+//| Brings one side to `want` levels. The levels are counted again    |
+//| before every order: another copy, a late fill after a time-out or |
+//| the trader may have changed them since the last count.            |
+//+------------------------------------------------------------------+
+TradeOutcome Adjust(int side, int want)
+{
+   if(!g_hedging)
+   {
+      if(CountLevels(side) == want)
+         return(TradeDone);
+      ulong ticket = NettingPosition();
+      double volume = 0;
+      if(ticket != 0 && PositionSelectByTicket(ticket))
+         volume = PositionGetDouble(POSITION_VOLUME);
+      if(want == 0)
+         return(Close(side, ticket, volume));
+      if(ticket == 0)
+         g_levelLots = 0; // flat: the first level of a new position sets the step
+      double target = want * NettingLevelLots();
+      double delta = StepLots(MathAbs(target - volume));
+      if(delta <= 0)
+      {
+         Warn("the lot size of one level is below the broker's minimum; nothing opened");
+         return(TradeDone);
+      }
+      if(target > volume)
+         return(Open(side, delta));
+      return(Close(side, ticket, delta));
+   }
+   for(int n = 0; n < 16; n++)
+   {
+      int held = CountLevels(side);
+      if(held == want)
+         return(TradeDone);
+      TradeOutcome outcome = TradeDone;
+      if(held > want)
+      {
+         ulong oldest = OldestPosition(side);
+         if(oldest == 0 || !PositionSelectByTicket(oldest))
+            return(TradeDone);
+         outcome = Close(side, oldest, PositionGetDouble(POSITION_VOLUME));
+      }
+      else
+      {
+         double lots = LevelLots();
+         if(lots <= 0)
+         {
+            Warn("the lot size of one level is below the broker's minimum; nothing opened");
+            return(TradeDone);
+         }
+         outcome = Open(side, lots);
+      }
+      if(outcome != TradeDone)
+         return(outcome);
+   }
+   return(TradeDone);
+}
+
+//+------------------------------------------------------------------+
+//| Levels wanted on the signal's side. Level k opens at k lamps; a   |
+//| held level k stays until the signal falls below (k - 1/2) lamps,  |
+//| so a signal jittering around one step does not open and close it. |
+//| A level closed by anything but this advisor stays closed until    |
+//| its lamp has gone out and lit again.                              |
+//+------------------------------------------------------------------+
+int Wanted(double signal, int side, int lamps)
+{
+   int held = CountLevels(side);
+   int want = lamps;
+   for(int k = lamps + 1; k <= held && k <= 8; k++)
+   {
+      if((k - 0.5) * MaxSignal <= 8 * MathAbs(signal))
+         want = k;
+   }
+   if(want > LevelNum)
+      want = LevelNum;
+   if(OnlyClose && want > held)
+      want = held;
+   for(int k = held + 1; k <= want; k++)
+   {
+      if(g_bar[k] == side)
+      {
+         want = k - 1;
+         break;
+      }
+   }
+   return(want);
+}
+
+void Remember()
+{
+   g_believed[0] = CountLevels(1);
+   g_believed[1] = CountLevels(-1);
+}
+
+// Levels that went missing since the advisor's last orders were closed by a stop, the trader or a margin call.
+void NoteOutsideCloses()
+{
+   for(int s = 0; s < 2; s++)
+   {
+      int side = s == 0 ? 1 : -1;
+      int held = CountLevels(side);
+      for(int k = held + 1; k <= g_believed[s] && k <= 8; k++)
+         g_bar[k] = side;
+      g_believed[s] = held;
+   }
+}
+
+// A barred level is free again once its lamp is out.
+void ClearBars(int side, int lamps)
+{
+   for(int k = 1; k <= 8; k++)
+   {
+      if(g_bar[k] != 0 && (g_bar[k] != side || lamps < k))
+         g_bar[k] = 0;
+   }
+}
+
+// Which of the four permissions is missing; "" when the advisor may trade.
+string MissingPermission()
+{
+   if(!TerminalInfoInteger(TERMINAL_TRADE_ALLOWED))
+      return("Algo Trading is off in the terminal (TERMINAL_TRADE_ALLOWED)");
+   if(!MQLInfoInteger(MQL_TRADE_ALLOWED))
+      return("Algo Trading is not allowed in this advisor's settings (MQL_TRADE_ALLOWED)");
+   if(!AccountInfoInteger(ACCOUNT_TRADE_EXPERT))
+      return("the broker allows no expert advisors on this account (ACCOUNT_TRADE_EXPERT)");
+   if(!AccountInfoInteger(ACCOUNT_TRADE_ALLOWED))
+      return("trading is not allowed on this account, an investor-password login? (ACCOUNT_TRADE_ALLOWED)");
+   if(!TerminalInfoInteger(TERMINAL_CONNECTED))
+      return("no connection to the trade server");
+   return("");
+}
+
+// Why no order may go out now; "" when one may.
+string TradingBlocked()
+{
+   string missing = MissingPermission();
+   if(missing != "")
+      return(missing);
+   if(g_foreign)
+      return("the position on " + Symbol() + " is not this advisor's (another magic or a manual trade)");
+   if(g_stopped)
+   {
+      if(g_lamps == g_stoppedLamps)
+         return(g_stoppedText + "; waiting for the lamps to change");
+      g_stopped = false;
+   }
+   if(g_waiting)
+   {
+      if(GetTickCount() - g_waitStart < g_waitMs)
+         return("waiting after a failed order");
+      g_waiting = false;
+   }
+   return("");
+}
+
+//+------------------------------------------------------------------+
+int OnInit()
+{
+   // Inputs can change without the program being reloaded: start afresh.
+   g_read = false;
+   g_seenChange = false;
+   g_decide = false;
+   g_waiting = false;
+   g_stopped = false;
+   g_foreign = false;
+   g_levelLots = 0;
+   g_lastWarning = "";
+   for(int k = 0; k <= 8; k++)
+      g_bar[k] = 0;
+   if(MQLInfoInteger(MQL_TESTER))
+   {
+      // The tester has no Quorvane writing the file: a back-test would trade on one frozen record.
+      Print("Quorvane: the strategy tester has no live signal file; this advisor runs on a live chart only");
+      return(INIT_FAILED);
+   }
+   if(MaxSignal <= 0)
+   {
+      Alert("Quorvane: MaxSignal must be greater than 0 (the signal at which all eight lamps are lit)");
+      return(INIT_FAILED);
+   }
+   if(LevelNum <= 0)
+   {
+      Alert("Quorvane: LevelNum must be at least 1");
+      return(INIT_FAILED);
+   }
+   g_file = SignalFileName(Symbol());
+   g_fileLine = "signal file " + g_file + " for " + Symbol();
+   g_lock = "Quorvane " + Symbol() + " " + IntegerToString(magic);
+   g_lotsName = "Quorvane lots " + Symbol() + " " + IntegerToString(magic);
+   // One copy per symbol and magic: two would both see the same missing levels and
+   // both send. A temporary variable goes with the terminal, so a crash leaves no lock.
+   // It is taken to start at 0 (not documented); if not, no copy runs, none runs twice.
+   if(!GlobalVariableCheck(g_lock))
+      GlobalVariableTemp(g_lock);
+   if(!GlobalVariableSetOnCondition(g_lock, 1, 0))
+   {
+      Alert("Quorvane: another copy already trades ", Symbol(), " with magic ", IntegerToString(magic),
+            "; this one does not run");
+      return(INIT_FAILED);
+   }
+   g_haveLock = true;
+   // Retail netting and exchange accounts hold one position per symbol: its
+   // volume holds the levels. Only retail hedging keeps a position per level.
+   g_hedging = AccountInfoInteger(ACCOUNT_MARGIN_MODE) == ACCOUNT_MARGIN_MODE_RETAIL_HEDGING;
+   if(!g_hedging && GlobalVariableCheck(g_lotsName))
+      g_levelLots = GlobalVariableGet(g_lotsName);
+   ChooseFilling();
+   Remember();
+   Show("Quorvane: waiting for the signal file to change");
+   return(INIT_SUCCEEDED);
+}
+
+void OnDeinit(const int reason)
+{
+   if(g_haveLock)
+      GlobalVariableDel(g_lock);
+   g_haveLock = false;
+   Comment("");
+}
+
+//+------------------------------------------------------------------+
+//| Every tick: read the file, show the signal; when a new record has |
+//| come (or a retry is due), bring the levels in line.               |
+//+------------------------------------------------------------------+
+void OnTick()
+{
+   double signal = 0;
+   string field = "";
+   SignalState state = ReadSignal(signal, field);
+   NoteOutsideCloses();
+   if(state == SignalMissing)
+   {
+      Show("Quorvane: no signal file for " + g_file + " - holding");
+      return;
+   }
+   if(!g_seenChange)
+   {
+      // The file may be left over from a Quorvane that has stopped.
+      Show("Quorvane: waiting for the signal file to change - holding");
+      return;
+   }
+   if(IsStale())
+   {
+      Show("Quorvane: signal stale (unchanged for more than " + IntegerToString(MaxAgeSeconds) + " s) - holding");
+      return;
+   }
+   if(state == SignalNone)
+   {
+      Show("Quorvane: no signal in the file for " + g_file + " - holding");
+      return;
+   }
+   int side = 1;
+   string direction = "long";
+   if(signal < 0)
+   {
+      side = -1;
+      direction = "short";
+   }
+   int lamps = LitLamps(signal);
+   g_lamps = side * lamps;
+   ClearBars(side, lamps);
+   string shown = "Quorvane signal " + field + " (" + direction + "), lamps lit: " + IntegerToString(lamps) + " of 8";
+   string blocked = TradingBlocked();
+   if(blocked != "")
+   {
+      Show(shown + " - not trading: " + blocked);
+      return;
+   }
+   Show(shown);
+   if(!g_decide)
+      return;
+   g_decide = false;
+   // A turned signal first closes everything held the other way.
+   TradeOutcome outcome = Adjust(-side, 0);
+   if(outcome == TradeDone)
+      outcome = Adjust(side, Wanted(signal, side, lamps));
+   if(outcome == TradeRetry)
+      g_decide = true;
+   Remember();
+   if(outcome != TradeDone)
+      Show(shown + " - not trading: " + TradingBlocked());
+}
+//+------------------------------------------------------------------+

@@ -1,0 +1,7 @@
+#include "notify/notification.h"
+
+namespace quorvane {
+
+Notifier::~Notifier() = default;
+
+} // namespace quorvane
