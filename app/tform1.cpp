@@ -4,6 +4,7 @@
 
 #include "apppaths.h"
 #include "clickfilter.h"
+#include "commonfolder.h"
 #include "decimal.h"
 #include "errorlog.h"
 #include "exceptions.h"
@@ -154,6 +155,8 @@ void TForm1::connectHandlers()
     connect(m_ui->Button1, &QPushButton::clicked, this, guard([this] { Button1Click(); }));
     connect(m_ui->Button2, &QPushButton::clicked, this, guard([this] { Button2Click(); }));
     connect(m_ui->Button5, &QPushButton::clicked, this, guard([this] { Button5Click(); }));
+    // Also when the settings check it at start, after "mt4-path" has been resolved.
+    connect(m_ui->CheckBox3, &QCheckBox::toggled, this, guard([this] { CheckBox3Click(); }));
     connect(m_ui->N1, &QAction::triggered, this, guard([this] { N1Click(); }));
     connect(m_ui->N2, &QAction::triggered, this, guard([this] { N2Click(); }));
     OnClick(m_ui->Label18, guard([this] { Label18Click(m_ui->Label18); }));
@@ -374,12 +377,19 @@ void TForm1::Button1Click()
 
 void TForm1::Button2Click()
 {
-    callTerminal(folder(), *m_services.shellOpener);
+    const std::string missing = callTerminal(folder(), *m_services.shellOpener, *m_services.fileSystem);
+    if (!missing.empty())
+        m_services.showMessage(missing);
 }
 
 void TForm1::Button5Click()
 {
     playOpenSound(*m_services.soundPlayer);
+}
+
+void TForm1::CheckBox3Click()
+{
+    setTerminalTargets(m_targets);
 }
 
 // ---- layout handlers -------------------------------------------------------
@@ -429,8 +439,13 @@ void TForm1::setFolder(const std::string& folder)
 
 void TForm1::setTerminalTargets(std::vector<TerminalTarget> targets)
 {
-    m_targets = std::move(targets);
+    // Checked here, when the folder or the box changes, never in the poll: a
+    // refused shared folder is one line in the error log, not one per poll.
+    TargetsToServe served = targetsToServe(std::move(targets), m_ui->CheckBox3->isChecked());
+    m_targets = std::move(served.targets);
     m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(m_targets)));
+    for (const std::string& refusal : served.refusals)
+        logFailure(refusal);
 }
 
 } // namespace quorvane

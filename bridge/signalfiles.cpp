@@ -1,5 +1,6 @@
 #include "signalfiles.h"
 
+#include "commonfolder.h"
 #include "exceptions.h"
 #include "files.h"
 #include "records.h"
@@ -72,6 +73,10 @@ void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vec
     std::exception_ptr first;
     for (const TerminalTarget& target : targets) {
         if (target.signalFolder.empty())
+            continue;
+        // A link put in the shared folder's way since it was checked could lead
+        // anywhere; it is refused when the folder is chosen, not at every poll.
+        if (target.kind == TerminalKind::Shared && !sharedFolderUnmoved(target))
             continue;
         try {
             writeIntoFolder(target.signalFolder + "/", records);

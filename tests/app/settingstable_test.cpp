@@ -31,7 +31,7 @@ TEST(SettingsTable, RoundTripWritesOnlyTheWindowsKeysInOrder)
             writeSetting(ini, formSettings()[i], values[i]);
     }
     EXPECT_EQ(readFile(path), "[Service]\r\nUrl=https://signals.example/soap\r\n[Form]\r\nOther=keep\r\n"
-                              "sound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\n");
+                              "sound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\ncommon-files=0\r\n");
 }
 
 TEST(SettingsTable, ServiceUrlComesFromItsOwnSectionOnly)

@@ -54,7 +54,7 @@ TEST_F(WindowTest, EightBitTerminalFolderSurvivesARunAndGetsItsSignalFiles)
     EXPECT_EQ(readFile(terminal + "/experts/files/GBPUSD"),
               "(Symbol:GBPUSD,Price:1.2701,Time:2026.12.08 10:00,Signal:-0.25)");
     close();
-    EXPECT_EQ(readFile(ini()), settings);
+    EXPECT_EQ(readFile(ini()), settings + "common-files=0\r\n");
     EXPECT_FALSE(exists(terminal + "/experts/files/EURUSD")) << "removed at exit from the same folder";
 }
 
