@@ -101,8 +101,8 @@ std::string callTerminal(const std::string& terminalFolder, ShellOpener& shell, 
     }
     if (program.empty())
         return "Cannot start the terminal: there is no terminal.exe or terminal64.exe in " + terminalFolder
-               + ". This is a data folder or a portable copy without its program: start the terminal yourself, "
-                 "or choose its installation folder with \"Select\".";
+               + ". If it is the terminal's data folder, start the terminal from its installation folder yourself, "
+                 "or choose that folder with \"Select\".";
     const std::string missing = shell.missingToOpen(program);
     if (!missing.empty())
         return "Cannot start the terminal: " + missing;

@@ -25,7 +25,7 @@ struct FolderChoice {
 inline constexpr const char* kNotMt4Message = "It is not a MT4 install directory, please re-select.";
 inline constexpr const char* kBrowseCaption = "Please specify the folder";
 inline constexpr const char* kNoDataFolderMessage =
-    "This MT4 installation has no data folder yet. Start the terminal once, close it and choose this folder "
+    "This MT4/MT5 installation has no data folder yet. Start the terminal once, close it and choose this folder "
     "again, or choose its data folder instead (in the terminal: File > Open Data Folder).";
 inline constexpr const char* kNoFolderToCallMessage =
     "No terminal folder is chosen yet: press \"Select\" and choose the terminal's folder first.";
