@@ -92,8 +92,9 @@ void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vec
 void deleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets)
 {
     for (const TerminalTarget& target : targets) {
-        if (!target.signalFolder.empty())
-            ::unlink((target.signalFolder + "/EURUSD").c_str());
+        if (target.signalFolder.empty() || (target.kind == TerminalKind::Shared && !sharedFolderUnmoved(target)))
+            continue;
+        ::unlink((target.signalFolder + "/EURUSD").c_str());
     }
 }
 

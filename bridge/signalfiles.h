@@ -17,7 +17,8 @@ namespace quorvane {
 /// real path is skipped without an error. Nothing for no targets.
 void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vector<std::string>& records);
 
-/// Deletes the EURUSD signal file of each target; failures ignored.
+/// Deletes the EURUSD signal file of each target (of a shared folder only while it is
+/// unmoved, as the writing); failures ignored.
 void deleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets);
 
 /// Writes each record to terminalFolder + "/experts/files/" + shortName(record), replacing

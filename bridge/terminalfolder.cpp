@@ -1,5 +1,6 @@
 #include "terminalfolder.h"
 
+#include "commonfolder.h"
 #include "platform.h"
 
 #include <array>
@@ -57,8 +58,11 @@ FolderChoice chooseTerminalFolder(const std::string& currentFolder, const std::v
         // Cancelling disconnects the terminal; the expert advisor must not go on
         // trading on a stale EURUSD signal.
         if (!start.empty()) {
-            for (const TerminalTarget& target : currentTargets)
-                fs.RemoveIgnoringErrors(target.signalFolder + "/EURUSD");
+            for (const TerminalTarget& target : currentTargets) {
+                // A link put in the shared folder's way must not lead the deletion elsewhere.
+                if (target.kind != TerminalKind::Shared || sharedFolderUnmoved(target))
+                    fs.RemoveIgnoringErrors(target.signalFolder + "/EURUSD");
+            }
         }
         return choice;
     }

@@ -89,6 +89,10 @@ TEST_F(WindowTest, PollWritesIntoEveryLayoutResolvedAtStartAndAtSelect)
                                 data + "/MQL5/Files"},
          "pfx/drive_c/MT4", false, {data + "/MQL4/Files (MT4)", data + "/MQL5/Files (MT5)"},
          {data + "/MQL4/Experts/Quorvane.mq4", data + "/MQL5/Experts/Quorvane.mq5"}},
+        {"Mt4AndMt5InOnePrefixMt5Chosen",
+         {"pfx/drive_c/MT4", "pfx/drive_c/MT5", data + "/MQL4/Experts", data + "/MQL4/Files", data5 + "/MQL5/Experts",
+          data5 + "/MQL5/Files"},
+         "pfx/drive_c/MT5", false, {data5 + "/MQL5/Files (MT5)"}, {data5 + "/MQL5/Experts/Quorvane.mq5"}},
         {"Mt5WithTheSharedFolder", {"pfx/drive_c/MT5", data5 + "/MQL5/Experts", data5 + "/MQL5/Files"},
          "pfx/drive_c/MT5", true, {data5 + "/MQL5/Files (MT5)", terminal + "Common/Files (shared by all terminals)"},
          {data5 + "/MQL5/Experts/Quorvane.mq5"}},
@@ -119,6 +123,12 @@ TEST_F(WindowTest, PollWritesIntoEveryLayoutResolvedAtStartAndAtSelect)
         for (const std::string& f : files)
             EXPECT_EQ(readFile(f + "/GBPUSD"), "(Symbol:GBPUSD,Price:1.2701,Time:2026.12.08 10:00,Signal:-0.25)") << f;
         EXPECT_EQ(control("Edit2")->toolTip().toStdString(), hint);
+        for (const std::string& folder : row.folders) {
+            const bool served = std::find(files.begin(), files.end(), dir / folder) != files.end();
+            if (folder.find("/Files") != std::string::npos && !served) {
+                EXPECT_FALSE(exists(dir / folder + "/GBPUSD")) << "not a target: " << folder;
+            }
+        }
         for (const std::string& f : files)
             std::filesystem::remove(f + "/GBPUSD");
         fake.browseAnswer = dir / row.chosen;

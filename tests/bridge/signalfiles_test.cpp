@@ -167,9 +167,13 @@ TEST_F(SignalFiles, SharedFolderIsWrittenUntilALinkTakesItsPlace)
     fs::remove_all(mq + "/Common");
     fs::create_directories(m_dir / "outside/Files");
     fs::create_directory_symlink(m_dir / "outside", mq + "/Common");
-    EXPECT_EQ(listTargets({legacyTarget(terminal()), shared}, {kEurusd}), "") << "skipped, not an error every poll";
-    EXPECT_EQ(listTree(m_dir / "outside"), Names({"Files"}));
-    EXPECT_EQ(readFile(file("EURUSD")), kEurusd) << "the other targets are still written";
+    writeFile(m_dir / "outside/Files/EURUSD", "not ours");
+    EXPECT_EQ(listTargets({legacyTarget(terminal()), shared}, {kEurusd, kGbpusd}), "") << "skipped, not an error every poll";
+    EXPECT_EQ(listTree(m_dir / "outside"), Names({"Files", "Files/EURUSD"}));
+    EXPECT_EQ(readFile(file("GBPUSD")), kGbpusd) << "the other targets are still written";
+    deleteEurusdSignalFiles({legacyTarget(terminal()), shared});
+    EXPECT_EQ(readFile(m_dir / "outside/Files/EURUSD"), "not ours");
+    EXPECT_FALSE(fs::exists(file("EURUSD")));
 }
 
 TEST_F(SignalFiles, EmptyTerminalFolderWritesNothing)
