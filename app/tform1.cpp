@@ -5,7 +5,6 @@
 #include "apppaths.h"
 #include "clickfilter.h"
 #include "decimal.h"
-#include "errorlog.h"
 #include "exceptions.h"
 #include "filelocations.h"
 #include "helloworld.h"
@@ -13,6 +12,7 @@
 #include "inifile.h"
 #include "lampimages.h"
 #include "platform.h"
+#include "poll/logtimestamp.h"
 #include "records.h"
 #include "recordview.h"
 #include "regional.h"
@@ -71,6 +71,8 @@ TForm1::TForm1(FormServices services, QWidget* parent)
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_services(withFileLocations(std::move(services))),
       m_ui(std::make_unique<Ui::TForm1>()),
+      m_poll(m_services.signalService, m_services.locations.errorLogFolder,
+             [this] { return logTimestamp(m_services.clock()); }),
       m_alarmLog(m_services.locations.alarmLogFile)
 {
     m_ui->setupUi(this);
@@ -185,7 +187,7 @@ void TForm1::FormDestroy()
     m_timer->stop();
     m_alarmLog.Save();
     writeSettings();
-    deleteEurusdSignalFiles(m_targets);
+    deleteEurusdSignalFiles(m_poll.targets());
 }
 
 void TForm1::readSettings()
@@ -240,34 +242,26 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::Timer1Timer()
 {
-    setStatus("Connected!");
-    try {
-        std::shared_ptr<HelloWorldPortType> client = m_services.signalService();
-        m_replyText = client->Signal(0, std::string());
-        client.reset(); // one client per call
-        SplitReply();
-    } catch (const std::exception& e) {
-        setStatus("Disconnect!");
-        logFailure(e.what());
+    setStatus(PollStatus::Connected);
+    PollOutcome outcome = m_poll.Poll([this](PollStatus status) { setStatus(status); });
+    // A failed call leaves the previous records, so picking a symbol still works on them.
+    if (outcome.status == PollStatus::Disconnect)
         return;
-    }
+    m_records = std::move(outcome.records);
+    if (!outcome.succeeded())
+        return;
     try {
-        if (m_replyText.empty()) {
-            setStatus("Data Error!");
-            return;
-        }
-        WriteSignalFiles();
         syncSymbolSelector();
         ShowSelectedRecord();
     } catch (const std::exception& e) {
-        setStatus("Data Error!");
-        logFailure(e.what());
+        setStatus(PollStatus::DataError);
+        m_poll.logFailure(e.what());
     }
 }
 
 void TForm1::SplitReply()
 {
-    m_records = quorvane::SplitReply(m_replyText);
+    m_records = quorvane::SplitReply(m_poll.replyText());
 }
 
 void TForm1::syncSymbolSelector()
@@ -281,15 +275,9 @@ void TForm1::ComboBox3Change()
     ShowSelectedRecord();
 }
 
-void TForm1::setStatus(const char* text)
+void TForm1::setStatus(PollStatus status)
 {
-    m_ui->StatusBar1->showMessage(QString::fromLatin1(text));
-}
-
-void TForm1::logFailure(const std::string& message)
-{
-    AppendLog(m_services.locations.errorLogFolder,
-              errorLogLine(message, m_replyText, logTimestamp(m_services.clock())), "error_log.txt");
+    m_ui->StatusBar1->showMessage(QString::fromLatin1(statusText(status)));
 }
 
 // ---- display ---------------------------------------------------------------
@@ -312,7 +300,7 @@ void TForm1::ShowSelectedRecord()
     m_ui->Label10->setPalette(pal);
     if (view.reach == ViewReach::Colour)
         throw *view.failure;
-    showLamps(view.lamps);
+    ShowLamps(view.maximum, view.signal);
     m_ui->Label2->setText(QString::fromLocal8Bit(view.shortName));
     m_ui->Label4->setText(QString::fromLocal8Bit(view.price));
     m_ui->Label8->setText(QString::fromLocal8Bit(view.time));
@@ -355,12 +343,12 @@ void TForm1::TrackBar1Change()
 
 void TForm1::WriteSignalFiles()
 {
-    quorvane::WriteSignalFiles(m_targets, m_records);
+    quorvane::WriteSignalFiles(m_poll.targets(), m_records);
 }
 
 void TForm1::Button1Click()
 {
-    const FolderChoice choice = chooseTerminalFolder(folder(), m_targets, executableFolder(m_services.executablePath),
+    const FolderChoice choice = chooseTerminalFolder(folder(), m_poll.targets(), executableFolder(m_services.executablePath),
                                                      *m_services.folderBrowser, *m_services.fileSystem);
     // Cleared before the message, so no poll behind the box writes into a
     // folder that has just been refused.
@@ -429,8 +417,8 @@ void TForm1::setFolder(const std::string& folder)
 
 void TForm1::setTerminalTargets(std::vector<TerminalTarget> targets)
 {
-    m_targets = std::move(targets);
-    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(m_targets)));
+    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(targets)));
+    m_poll.setTargets(std::move(targets));
 }
 
 } // namespace quorvane

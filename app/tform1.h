@@ -1,11 +1,12 @@
 #pragma once
-// The main window: conducts the poll cycle, the signal display, the settings,
-// the alarm log, the tray icon and the terminal bridge. The work itself lives in
-// feed/, display/, bridge/ and trayicon/; the handlers here only connect it to
-// the controls of the layout (tform1.ui).
+// The main window: applies the poll cycle's outcome, and holds the signal
+// display, the settings, the alarm log, the tray icon and the terminal bridge.
+// The work itself lives in poll/, display/, bridge/ and trayicon/; the handlers
+// here only connect it to the controls of the layout (tform1.ui).
 
 #include "alarmlog.h"
 #include "formservices.h"
+#include "poll/pollcycle.h"
 #include "terminaltargets.h"
 
 #include <QPixmap>
@@ -45,8 +46,9 @@ public:
     void FormDestroy();
 
     // Poll cycle.
-    /// One poll; service and processing failures are reported in the status bar
-    /// and "error_log.txt". Only a failure to write that log escapes.
+    /// One poll (PollCycle), then the outcome applied: status text, selector
+    /// sync, display. Failures are reported in the status bar and
+    /// "error_log.txt"; only a failure to write that log escapes.
     void Timer1Timer();
     /// Refills the record list from the reply text.
     void SplitReply();
@@ -76,7 +78,7 @@ public:
     void N2Click();
 
     /// The reply text of the last successful service call.
-    const std::string& replyText() const { return m_replyText; }
+    const std::string& replyText() const { return m_poll.replyText(); }
     /// The market records of the last split reply.
     const std::vector<std::string>& records() const { return m_records; }
     /// The tray icon (TrayIcon1).
@@ -98,8 +100,7 @@ private:
     void readSettings();
     void writeSettings();
     void syncSymbolSelector();
-    void setStatus(const char* text);
-    void logFailure(const std::string& message);
+    void setStatus(PollStatus status);
     void showLamps(const LampView& view);
     void showPicture(QLabel* label, int index);
     std::string folder() const;
@@ -115,12 +116,11 @@ private:
 
     FormServices m_services;
     std::unique_ptr<Ui::TForm1> m_ui;
-    std::string m_replyText;
+    PollCycle m_poll;
     // The terminal folder's own bytes; Edit2 only shows them, and a QString
     // would turn bytes that are no UTF-8 into U+FFFD.
     std::string m_terminalFolder;
     std::vector<std::string> m_records;
-    std::vector<TerminalTarget> m_targets; ///< what Edit2's folder resolved to when it was set
     AlarmLog m_alarmLog;
     TImageList* m_imageList = nullptr;
     QTimer* m_timer = nullptr;

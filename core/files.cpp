@@ -67,9 +67,9 @@ unsigned currentUmask()
 
 // Opens a plain file without blocking: a FIFO or a device put in the file's
 // place must not hang the program at start or exit. -1 with errno set otherwise.
-int openRegularFile(const std::string& path, int flags, struct stat& info)
+int openRegularFile(const std::string& path, int flags, struct stat& info, mode_t newFileMode = 0)
 {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, newFileMode);
     if (fd < 0)
         return -1;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -238,14 +238,16 @@ FileResult readFile(const std::string& path, std::string& bytes)
 FileResult appendToFile(const std::string& path, std::string_view bytes)
 {
     // Open an existing file first, to tell "cannot open" from "cannot create".
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
+    // A FIFO in the log's place would hold the poll in open() for good.
+    struct stat info {};
+    int fd = openRegularFile(path, O_WRONLY | O_APPEND, info);
     if (fd < 0) {
         // ENOTDIR: a part of the folder is a file, so nothing exists there either.
         if (errno != ENOENT && errno != ENOTDIR)
             return failure(FileStep::Open, errno);
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+        fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT, info, 0666);
         if (fd < 0)
-            return failure(FileStep::Create, errno);
+            return failure(errno == EISDIR ? FileStep::Open : FileStep::Create, errno);
     }
     const int error = finish(fd, bytes, false, false);
     return error == 0 ? FileResult{} : failure(FileStep::Write, error);

@@ -43,6 +43,8 @@ RecordView recordView(std::string_view record, std::string_view itemName, std::s
         view.failure = e;
         return view;
     }
+    view.maximum = maximum;
+    view.signal = signal;
     view.lamps = lampView(maximum, signal);
     view.shortName = shortName(record);
     view.price = GetField(record, "Price");

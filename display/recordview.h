@@ -36,7 +36,9 @@ struct RecordView {
     std::optional<EConvertError> failure;
     std::string signalText; ///< Label10: the Signal field as received
     SignalColour colour = SignalColour::Default;
-    LampView lamps;
+    double maximum = 0;    ///< the maximum signal value the lamps are lit against
+    double signal = 0;     ///< the record's signal
+    LampView lamps;        ///< the lamps for maximum and signal
     std::string shortName; ///< Label2
     std::string price;     ///< Label4
     std::string time;      ///< Label8

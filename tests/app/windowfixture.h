@@ -7,7 +7,7 @@
 #include "qtapp.h"
 #include "scratchfolder.h"
 
-#include "errorlog.h"
+#include "poll/logtimestamp.h"
 #include "errorreport.h"
 #include "exceptions.h"
 #include "formservices.h"

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -196,4 +197,20 @@ TEST(AppendToFile, CreatesThenAppendsAndTellsOpenFromCreate)
     EXPECT_EQ(readFile(path), "one\ntwo\n");
     EXPECT_EQ(appendToFile(scratch / "missing/error_log.txt", "x").failed, FileStep::Create);
     EXPECT_EQ(appendToFile(scratch.path(), "x").failed, FileStep::Open);
+}
+
+TEST(AppendToFile, FifoInTheLogsPlaceIsRefusedWithoutBlocking)
+{
+    // An error_log.txt replaced by a FIFO used to hang the poll in open() for
+    // good, or feed whoever listens. Without a reader, and with one.
+    ScratchFolder scratch;
+    const std::string fifo = scratch / "error_log.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(appendToFile(fifo, "line\n").failed, FileStep::Open);
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing may reach the reader";
+    ::close(reader);
+    EXPECT_EQ(appendToFile(fifo, "line\n").failed, FileStep::Open);
 }

@@ -1,7 +1,7 @@
 #include "formharness.h"
 
 #include "acceptingtray.h"
-#include "errorlog.h"
+#include "poll/logtimestamp.h"
 #include "httprio.h"
 #include "tform1.h"
 #include "trayshell.h"

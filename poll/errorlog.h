@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <string>
 
-class QDateTime;
-
 namespace quorvane {
 
 /// Appends `text` and one LF to `folder` + `fileName` (folder ends with the
@@ -14,10 +12,6 @@ namespace quorvane {
 /// EFCreateError (with the full path) when the file can be neither opened
 /// nor created.
 void AppendLog(const std::string& folder, const std::string& text, const std::string& fileName);
-
-/// The local date and time as the log writes it: the user's short date, a
-/// blank and the long time; the time is left out at exactly midnight.
-std::string logTimestamp(const QDateTime& localTime);
 
 /// The most bytes of one text (the message, the reply) that an error-log line quotes.
 inline constexpr std::size_t kLogQuoteLimit = 64 * 1024;

@@ -1,10 +1,7 @@
-#include "errorlog.h"
+#include "poll/errorlog.h"
 
-#include "exceptions.h"
-#include "files.h"
-
-#include <QDateTime>
-#include <QLocale>
+#include "core/exceptions.h"
+#include "core/files.h"
 
 #include <string>
 
@@ -20,20 +17,6 @@ void AppendLog(const std::string& folder, const std::string& text, const std::st
         throw EFCreateError(path);
     // A short write (a full disk) goes unreported, as before: the poll that
     // failed has already been reported in the status bar.
-}
-
-std::string logTimestamp(const QDateTime& localTime)
-{
-    const QLocale locale = QLocale::system();
-    QString stamp = locale.toString(localTime.date(), QLocale::ShortFormat);
-    if (localTime.time() != QTime(0, 0, 0)) {
-        // Qt's long time format may carry a time-zone name; the log keeps
-        // the clock time with seconds, as the user reads it elsewhere.
-        QString format = locale.timeFormat(QLocale::LongFormat);
-        format.remove(QLatin1Char('t'));
-        stamp += QLatin1Char(' ') + locale.toString(localTime.time(), format.trimmed());
-    }
-    return stamp.toStdString();
 }
 
 std::string logQuote(const std::string& text, std::size_t limit)

@@ -1,6 +1,6 @@
 // The error-log line: its format, the cap on quoted texts, the append.
 
-#include "errorlog.h"
+#include "poll/errorlog.h"
 #include "exceptions.h"
 #include "scratchfolder.h"
 
