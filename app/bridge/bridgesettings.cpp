@@ -75,7 +75,11 @@ std::string checkBridgeSettings(const BridgeSettings& settings)
 
 std::string describeBridgeFiles(const BridgeSettings& settings)
 {
-    std::string text = describeFileLocations(settings.where);
+    // The alarm log is the window's alone.
+    const FileLocations& at = settings.where.locations;
+    std::string text = "Settings file: " + at.settingsFile + "\n" + "Error log: " + at.errorLogFolder + "error_log.txt\n";
+    if (!settings.where.error.empty())
+        text += settings.where.error + "\n";
     text += "Service: " + (settings.serviceUrl.empty() ? std::string("the default endpoint") : settings.serviceUrl)
         + "\n";
     text += "Terminal folder: "

@@ -9,7 +9,7 @@
 #include "app/bridge/stderrlog.h"
 #include "app/bridge/stopsignals.h"
 #include "app/singleinstance.h"
-#include "feed/errorlog.h"
+#include "poll/logtimestamp.h"
 #include "feed/helloworld.h"
 
 #include <QCoreApplication>
