@@ -4,10 +4,11 @@
 #include "windowfixture.h"
 
 #include "loopbackserver.h"
+#include "pollscenarios.h"
 
 #include <QTimer>
 
-#include <QTimer>
+#include <algorithm>
 
 namespace quorvane::test {
 namespace {
@@ -56,6 +57,33 @@ TEST_F(WindowTest, FailedOrBadFirstPollSetsTheStatusAndLogsMessageAndReply)
         EXPECT_EQ(errorLog(), line);
         form->Timer1Timer();
         EXPECT_EQ(errorLog(), line + line);
+        close();
+    }
+}
+
+// The poll cycle's shared scenarios, with the window as the front end.
+TEST_F(WindowTest, PollScenariosOfTheCycle)
+{
+    for (const PollScenario& row : pollScenarios()) {
+        SCOPED_TRACE(row.name);
+        const std::string files = dir / "mt4/experts/files/";
+        std::filesystem::remove_all(dir / "mt4");
+        std::filesystem::remove(dir / "error_log.txt");
+        std::filesystem::create_directories(row.signalFolderMissing ? dir / "mt4/experts" : files);
+        writeFile(ini(), "[Form]\nmt4-path=" + (dir / "mt4") + "\n");
+        fake.fallback = row.reply;
+        open();
+        EXPECT_EQ(status(), row.windowStatus ? row.windowStatus : row.status);
+        std::vector<std::string> written;
+        if (std::filesystem::is_directory(files))
+            for (const auto& entry : std::filesystem::directory_iterator(files))
+                written.push_back(entry.path().filename().string());
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(written, row.files);
+        std::string line = row.windowLogLine ? row.windowLogLine : row.logLine;
+        if (const std::size_t at = line.find("{files}"); at != std::string::npos)
+            line.replace(at, 7, files);
+        EXPECT_EQ(errorLog(), line.empty() ? "" : line + ", " + logTimestamp(now) + "\n");
         close();
     }
 }

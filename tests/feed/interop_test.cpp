@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdlib>
 #include <sstream>
 
@@ -88,4 +89,20 @@ TEST(SignalTool, ExitCodesAndStreams)
         EXPECT_EQ(result.out, "");
         EXPECT_THAT(result.err, row.err);
     }
+}
+
+TEST(SignalTool, WithoutUrlCallsTheEndpointOfTheWindowsSettingsFile)
+{
+    // A copy beside a settings file of its own: the tool finds it as the window would.
+    const ScratchFolder dir;
+    std::filesystem::copy_file(QUORVANE_SIGNAL_BIN, dir / "quorvane-signal");
+    const std::string tool = "'" + (dir / "quorvane-signal") + "' ";
+    const std::string url = "http://127.0.0.1:1/from-settings";
+    writeFile(dir / "quorvane.INI", "[Service]\nUrl=" + url + "\n");
+    const Process called = run(tool);
+    EXPECT_EQ(called.exitCode, 1);
+    EXPECT_THAT(called.err, HasSubstr(url));
+    const Process help = run(tool + "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_THAT(help.out, HasSubstr("Without URL this calls " + url + " ([Service] Url of " + (dir / "quorvane.INI")));
 }

@@ -1,0 +1,47 @@
+#pragma once
+// The poll cycle's reply scenarios, one table for every front end that runs the
+// cycle: what a reply leads to in the status, the signal files and the error
+// log. Each front end has a driver that feeds the replies and compares.
+
+#include <string>
+#include <vector>
+
+namespace quorvane::test {
+
+/// One scenario. A terminal folder with experts/files is set unless noted.
+struct PollScenario {
+    const char* name;
+    const char* reply;   ///< "!text": the call fails with "text"
+    bool signalFolderMissing; ///< experts/ exists, experts/files does not
+    const char* status;  ///< the status bar's text after the poll
+    std::vector<std::string> files; ///< short names in experts/files afterwards, sorted
+    /// The log line before ", " + timestamp ("{files}" stands for the signal
+    /// folder with its trailing '/'); empty: no line at all.
+    std::string logLine;
+    /// The window shows the record as well; where that fails the window's
+    /// status and line differ (the bridge shows nothing). nullptr: as above.
+    const char* windowStatus = nullptr;
+    const char* windowLogLine = nullptr;
+};
+
+inline const std::string kScenarioRecords = "(Symbol:EURUSDm,Price:1.0850,Time:2026.12.08 10:00,Signal:0.1875)"
+                                            "(Symbol:GBPUSD,Price:1.2701,Time:2026.12.08 10:00,Signal:-0.25)"
+                                            "\n(Symbol:USDJPY,Price:151.20,Time:2026.12.08 10:00,Signal:0)tail";
+
+inline const std::vector<PollScenario>& pollScenarios()
+{
+    static const std::vector<PollScenario> rows = {
+        {"three_records_and_a_tail", kScenarioRecords.c_str(), false, "Connected!", {"EURUSD", "GBPUSD", "USDJPY"}, ""},
+        {"call_fails", "!Connection refused", false, "Disconnect!", {}, "Connection refused, "},
+        {"empty_reply_is_no_data_and_no_line", "", false, "Data Error!", {}, ""},
+        {"signal_folder_missing", kScenarioRecords.c_str(), true, "Data Error!", {},
+         "Cannot create file {files}EURUSD, " + kScenarioRecords},
+        {"reply_without_records", "no records", false, "Connected!", {}, "", "Data Error!",
+         "List index out of bounds (-1), no records"},
+        {"signal_no_number_still_written", "(Symbol:EURUSD,Signal:abc)", false, "Connected!", {"EURUSD"}, "",
+         "Data Error!", "'abc' is not a valid floating point value, (Symbol:EURUSD,Signal:abc)"},
+    };
+    return rows;
+}
+
+} // namespace quorvane::test
