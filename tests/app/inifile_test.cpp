@@ -20,6 +20,8 @@
 namespace quorvane {
 namespace {
 
+using test::nobodyOrUs;
+using test::Ownership;
 using test::listTree;
 using test::runAsOrdinaryUser;
 using test::readFile;
@@ -146,21 +148,6 @@ TEST(IniFileTest, UnwritablePlacesAndLineBreaksReportUnableToWrite)
     EXPECT_THROW(ini.WriteString("Form]\n[X", "k", "v"), Exception);
     EXPECT_THROW(ini.WriteString("Form", "a=b", "v"), Exception);
     EXPECT_EQ(readFile(ini.FileName()), "[Form]\r\nMaxS=25\r\n");
-}
-
-struct Ownership {
-    uid_t uid;
-    gid_t gid;
-};
-
-std::optional<Ownership> nobodyOrUs()
-{
-    if (::geteuid() != 0)
-        return Ownership{::geteuid(), ::getegid()};
-    const passwd* nobody = ::getpwnam("nobody");
-    if (!nobody)
-        return std::nullopt;
-    return Ownership{nobody->pw_uid, nobody->pw_gid};
 }
 
 // A read-only program folder must not stop a settings file that may be

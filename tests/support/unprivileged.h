@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <grp.h>
 #include <pwd.h>
 #include <string>
@@ -16,6 +17,24 @@ namespace quorvane::test {
 /// "nobody" and "nogroup" on Debian.
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNoGroup = 65534;
+
+/// A user that file permissions hold back.
+struct Ownership {
+    uid_t uid;
+    gid_t gid;
+};
+
+/// This process's user, or "nobody" when it runs as root; nullopt when root
+/// finds no "nobody" to drop to.
+inline std::optional<Ownership> nobodyOrUs()
+{
+    if (::geteuid() != 0)
+        return Ownership{::geteuid(), ::getegid()};
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return std::nullopt;
+    return Ownership{nobody->pw_uid, nobody->pw_gid};
+}
 
 /// Runs `fn` with ordinary permissions and returns its text. As root, `fn` runs
 /// in a child process that has dropped to "nobody"; when `tree` is given, it is
