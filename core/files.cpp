@@ -253,4 +253,28 @@ FileResult appendToFile(const std::string& path, std::string_view bytes)
     return error == 0 ? FileResult{} : failure(FileStep::Write, error);
 }
 
+bool readPrefix(const std::string& path, std::size_t limit, std::string& bytes)
+{
+    struct stat info {};
+    const int fd = openRegularFile(path, O_RDONLY, info);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    bytes.assign(limit, '\0');
+    std::size_t got = 0;
+    while (ok && got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ok = false;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(got);
+    return ok;
+}
+
 } // namespace quorvane

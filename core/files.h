@@ -3,6 +3,7 @@
 // both logs go through here. Errors come back as values, so every caller can
 // raise its own message for the step that failed.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,10 @@ FileResult replaceFile(const std::string& path, std::string_view bytes, const Re
 /// Reads the whole of `path` into `bytes`. Anything but a regular file (a FIFO,
 /// a device, a folder) is refused with FileStep::Open, without blocking.
 FileResult readFile(const std::string& path, std::string& bytes);
+
+/// Reads at most `limit` bytes from the start of `path` into `bytes`; false
+/// when it is no regular file (refused without blocking) or cannot be read.
+bool readPrefix(const std::string& path, std::size_t limit, std::string& bytes);
 
 /// Appends `bytes` to `path`, creating the file when it does not exist.
 FileResult appendToFile(const std::string& path, std::string_view bytes);

@@ -1,5 +1,6 @@
 #include "soapenvelope.h"
 
+#include "core/text.h"
 #include "exceptions.h"
 #include "xmldoc.h"
 
@@ -19,18 +20,6 @@ bool isXmlChar(unsigned long cp)
 {
     return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF)
         || (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // The markup of a node as the parser would read it back, without indentation.
@@ -111,13 +100,13 @@ void checkHeader(const xmlNode* header)
     xmlNode* detail = nullptr;
     for (xmlNode* child = fault->children; child; child = child->next) {
         const std::string name = localName(child);
-        if (equalsIgnoreCase(name, "faultcode"))
+        if (equalsIgnoringAsciiCase(name, "faultcode"))
             code = child;
-        else if (equalsIgnoreCase(name, "faultstring"))
+        else if (equalsIgnoringAsciiCase(name, "faultstring"))
             faultStringNode = child;
-        else if (equalsIgnoreCase(name, "faultactor"))
+        else if (equalsIgnoringAsciiCase(name, "faultactor"))
             actor = child;
-        else if (equalsIgnoreCase(name, "detail"))
+        else if (equalsIgnoringAsciiCase(name, "detail"))
             detail = child;
     }
     std::string faultCode = singleText(code);
@@ -153,7 +142,7 @@ std::string returnValue(xmlDoc* doc, xmlNode* envelope, xmlNode* body, xmlNode* 
         if (!matched) {
             const std::string name = localName(child);
             for (const std::string& candidate : names) {
-                if (equalsIgnoreCase(name, candidate)) {
+                if (equalsIgnoringAsciiCase(name, candidate)) {
                     matched = child;
                     break;
                 }
