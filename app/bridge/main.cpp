@@ -25,6 +25,17 @@
 
 namespace {
 
+const quorvane::StderrLog* g_log = nullptr;
+
+// Qt's own warnings go out as the bridge's lines do, with their priority.
+void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    const quorvane::Priority priority = type == QtInfoMsg || type == QtDebugMsg ? quorvane::Priority::Info
+                                      : type == QtWarningMsg                    ? quorvane::Priority::Warning
+                                                                                : quorvane::Priority::Error;
+    g_log->write(priority, text.toStdString());
+}
+
 // The window's lock: one of the two runs at a time.
 constexpr const char* kMutexName = "Quorvane_2";
 constexpr const char* kProgram = "quorvane-bridge";
@@ -34,8 +45,7 @@ int run(int argc, char** argv, const quorvane::StderrLog& log)
     using namespace quorvane;
     const BridgeOptions options = parseBridgeOptions(argc, argv);
     if (!options.error.empty()) {
-        log.write(Priority::Error, options.error);
-        std::fputs(bridgeUsage().c_str(), stderr);
+        log.write(Priority::Error, options.error + " (see quorvane-bridge --help)");
         return kBridgeExitUsage;
     }
     // The window beside this program decides where the settings file lies.
@@ -102,6 +112,8 @@ int main(int argc, char** argv)
     // main loop alone hears them.
     quorvane::blockStopSignals();
     const quorvane::StderrLog log(kProgram, quorvane::isJournalStream(std::getenv("JOURNAL_STREAM"), STDERR_FILENO));
+    g_log = &log;
+    qInstallMessageHandler(qtMessage);
     try {
         return run(argc, argv, log);
     } catch (const std::exception& e) {
