@@ -35,8 +35,6 @@ namespace {
 
 constexpr int kPollInterval = 15000;
 constexpr int kLayoutTimerInterval = 6000;
-// The product home page behind Label23.
-constexpr const char* kHomePage = "https://quorvane.example/";
 
 // Framework colour clGreen; clRed is plain red.
 const QColor kClGreen(0, 128, 0);
@@ -337,69 +335,6 @@ void TForm1::TrackBar1Change()
 {
     m_ui->Edit1->setText(
         QString::fromLocal8Bit(maxSignalText(m_ui->TrackBar1->value(), regionalDecimalSeparator())));
-}
-
-// ---- terminal bridge and alarms --------------------------------------------
-
-void TForm1::WriteSignalFiles()
-{
-    quorvane::WriteSignalFiles(m_poll.targets(), m_records);
-}
-
-void TForm1::Button1Click()
-{
-    const FolderChoice choice = chooseTerminalFolder(folder(), m_poll.targets(), executableFolder(m_services.executablePath),
-                                                     *m_services.folderBrowser, *m_services.fileSystem);
-    // Cleared before the message, so no poll behind the box writes into a
-    // folder that has just been refused.
-    setFolder(choice.folder);
-    setTerminalTargets(choice.targets);
-    if (choice.notMt4)
-        m_services.showMessage(kNotMt4Message);
-    if (choice.noDataFolder)
-        m_services.showMessage(kNoDataFolderMessage);
-}
-
-void TForm1::Button2Click()
-{
-    callTerminal(folder(), *m_services.shellOpener);
-}
-
-void TForm1::Button5Click()
-{
-    playOpenSound(*m_services.soundPlayer);
-}
-
-// ---- layout handlers -------------------------------------------------------
-
-void TForm1::Label18Click(QLabel* sender)
-{
-    m_services.shellOpener->Open("open", toText(sender->text()));
-}
-
-void TForm1::Label23Click()
-{
-    m_services.shellOpener->Open("Open", kHomePage);
-}
-
-void TForm1::Label25Click()
-{
-    m_services.shellOpener->Open("open", "mailto:" + toText(m_ui->Label25->text()));
-}
-
-void TForm1::CheckBox1Click()
-{
-    m_hints->setEnabled(m_ui->CheckBox1->isChecked());
-}
-
-void TForm1::N1Click()
-{
-    m_trayIcon->Restore();
-}
-
-void TForm1::N2Click()
-{
-    close();
 }
 
 // ---- helpers ---------------------------------------------------------------

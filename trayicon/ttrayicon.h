@@ -184,6 +184,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Restores or pops up the menu when `trigger` is the one set for it.
+    void fireTrigger(TTrayIconMessage trigger);
     bool ApplicationHookProc(QEvent* event);
     void hookApplication();
     void unhookApplication();
