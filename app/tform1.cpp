@@ -212,7 +212,7 @@ void TForm1::readSettings()
         if (control == m_ui->TrackBar1)
             TrackBar1Change();
     }
-    m_history = attachHistory(m_poll, m_services.locations, ini,
+    m_history = attachHistory(m_poll, m_services.locations.historyFile, readHistoryDays(ini),
                               [this] { return m_services.clock().toMSecsSinceEpoch(); });
 }
 
