@@ -1,20 +1,18 @@
 #include "app/historysetup.h"
 
-#include "app/settingstable.h"
-
 #include <exception>
 #include <utility>
 
 namespace quorvane {
 
-std::unique_ptr<HistoryStore> attachHistory(PollCycle& poll, const FileLocations& locations, const TIniFile& ini,
+std::unique_ptr<HistoryStore> attachHistory(PollCycle& poll, const std::string& historyFile, int days,
                                             std::function<std::int64_t()> utcClock)
 {
-    if (locations.historyFile.empty())
+    if (historyFile.empty())
         return nullptr;
     HistoryOptions options;
-    options.file = locations.historyFile;
-    options.days = readHistoryDays(ini);
+    options.file = historyFile;
+    options.days = days;
     options.clock = utcClock;
     options.reportError = [&poll](const std::string& message) {
         // History never breaks the poll, not even when the error log cannot be written.

@@ -21,10 +21,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
 constexpr const char* kMutexName = "Quorvane_2";
+constexpr const char* kBridgeProgram = "quorvane-bridge";
 
 void showPlainMessage(const std::string& text)
 {
@@ -42,7 +44,21 @@ int main(int argc, char** argv)
     const std::unique_ptr<NamedMutex> mutex = makeNamedMutex();
     nameApplication(exe);
 
-    if (mutex->OpenExisting(kMutexName)) {
+    // The headless bridge shares the lock: the window and it never poll at
+    // once. Two windows started in the same instant may both run; a window
+    // that loses that instant to the bridge does not.
+    bool secondCopy = mutex->OpenExisting(kMutexName);
+    if (!secondCopy && !mutex->Create(kMutexName)) {
+        const std::optional<LockHolder> holder = mutex->Holder(kMutexName);
+        secondCopy = holder && holder->program == kBridgeProgram;
+    }
+    if (secondCopy) {
+        const std::optional<LockHolder> holder = mutex->Holder(kMutexName);
+        if (holder && holder->program == kBridgeProgram)
+            std::fprintf(stderr,
+                         "quorvane: %s holds the lock and writes the signal files; stop it before opening "
+                         "the window (systemctl --user stop quorvane-bridge)\n",
+                         describeHolder(*holder).c_str());
         QApplication app(argc, argv);
         // A termination request closes the box: the same end as dismissing it.
         TerminationWatch watch;
@@ -50,7 +66,6 @@ int main(int argc, char** argv)
             showPlainMessage("The application is already running!");
         return 0;
     }
-    mutex->Create(kMutexName);
 
     QuorvaneApplication app(argc, argv, showErrorBox);
     // The icon of the menu entry; the tray keeps showing the lamp pictures.

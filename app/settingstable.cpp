@@ -15,6 +15,9 @@ const std::vector<Setting>& formSettings()
         {"Form", "symbel", SettingForm::Integer, 0, "ComboBox3", false},
         {"Form", "MaxS", SettingForm::Integer, 25, "TrackBar1", true},
         {"Form", "mt4-path", SettingForm::Text, std::string(), "Edit2", true},
+        // After mt4-path: checking the box at start adds the shared folder of the
+        // targets that folder has just been resolved to.
+        {"Form", "common-files", SettingForm::Flag, false, "CheckBox3", true},
         // The lamp count that is notified on the desktop: the list's index, 0 off.
         {"Form", "notify-lamps", SettingForm::Integer, 0, "NotifyLampsBox", true},
     };

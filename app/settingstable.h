@@ -30,7 +30,7 @@ struct Setting {
 
 /// The settings of section "Form", in the order they are read at start and,
 /// where written, at exit: "sound", "hint", "OpenS", "CloseS", "symbel" (read,
-/// never written), "MaxS", "mt4-path", "notify-lamps".
+/// never written), "MaxS", "mt4-path", "common-files", "notify-lamps".
 const std::vector<Setting>& formSettings();
 
 /// [Service] Url: the endpoint of the signal service; empty (also when absent)

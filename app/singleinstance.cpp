@@ -1,8 +1,11 @@
 #include "singleinstance.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sstream>
+#include <thread>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,11 +27,44 @@ std::string lockPath(const std::string& folder, const std::string& name)
     return folder + "/" + safe + "." + std::to_string(::getuid()) + ".lock";
 }
 
+// What a holder writes: "<program> <pid>\n". A record that does not read so
+// (a copy from before records were kept, a file someone edited) names nobody.
+std::optional<LockHolder> parseRecord(const std::string& record)
+{
+    std::istringstream in(record);
+    LockHolder holder;
+    if (!(in >> holder.program >> holder.pid) || holder.pid <= 0 || holder.program.size() > 64)
+        return std::nullopt;
+    for (const char c : holder.program) {
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.'))
+            return std::nullopt;
+    }
+    return holder;
+}
+
+std::string readRecord(int fd)
+{
+    char buffer[128];
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+}
+
+bool heldByOther(int fd)
+{
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        ::flock(fd, LOCK_UN);
+        return false;
+    }
+    return errno == EWOULDBLOCK;
+}
+
 // flock: the kernel drops the lock with the last descriptor of its holder, so a
 // killed copy never leaves a stale lock behind the way a pid file would.
 class FlockMutex : public NamedMutex {
 public:
-    explicit FlockMutex(std::string folder) : m_folder(std::move(folder)) {}
+    FlockMutex(std::string folder, std::string program) : m_folder(std::move(folder)), m_program(std::move(program))
+    {
+    }
     ~FlockMutex() override { Release(); }
 
     bool OpenExisting(const std::string& name) override
@@ -38,28 +74,54 @@ public:
         const int fd = ::open(lockPath(m_folder, name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0)
             return false;
-        bool held = false;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-            held = errno == EWOULDBLOCK;
-        ::close(fd); // also drops our probing lock when we got it
+        const bool held = heldByOther(fd);
+        ::close(fd);
         return held;
     }
 
-    void Create(const std::string& name) override
+    bool Create(const std::string& name) override
     {
         Release();
         if (m_folder.empty())
-            return;
+            return true;
         // Close-on-exec: a program started from here (the trading terminal) must
         // not inherit the lock and keep it after this copy has ended.
-        const int fd = ::open(lockPath(m_folder, name).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const int fd = ::open(lockPath(m_folder, name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0)
-            return;
+            return true; // no lock to be had: run unchecked, as with no folder
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const bool other = errno == EWOULDBLOCK;
             ::close(fd);
-            return;
+            return !other;
+        }
+        // Written only while locked, so a record always names the live holder.
+        const std::string record = m_program + " " + std::to_string(::getpid()) + "\n";
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, record.data(), record.size(), 0) < 0) {
+            // The lock still holds; only the name of the holder is missing.
         }
         m_fd = fd;
+        return true;
+    }
+
+    std::optional<LockHolder> Holder(const std::string& name) override
+    {
+        if (m_folder.empty())
+            return std::nullopt;
+        const int fd = ::open(lockPath(m_folder, name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            return std::nullopt;
+        std::optional<LockHolder> holder;
+        // A holder writes its record just after taking the lock; a start at
+        // that very moment reads an empty file, so look again for a little while.
+        for (int attempt = 0; attempt < 50 && heldByOther(fd); ++attempt) {
+            holder = parseRecord(readRecord(fd));
+            if (holder)
+                break;
+            holder = LockHolder();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ::close(fd);
+        return holder;
     }
 
     void Release() override
@@ -73,6 +135,7 @@ public:
 
 private:
     std::string m_folder;
+    std::string m_program;
     int m_fd = -1;
 };
 
@@ -101,14 +164,21 @@ std::string lockFolder(const char* runtimeFolder, const std::string& base)
     return privateLockFolder(base);
 }
 
-std::unique_ptr<NamedMutex> makeNamedMutexIn(std::string folder)
+std::unique_ptr<NamedMutex> makeNamedMutexIn(std::string folder, std::string program)
 {
-    return std::make_unique<FlockMutex>(std::move(folder));
+    return std::make_unique<FlockMutex>(std::move(folder), std::move(program));
 }
 
-std::unique_ptr<NamedMutex> makeNamedMutex()
+std::unique_ptr<NamedMutex> makeNamedMutex(std::string program)
 {
-    return makeNamedMutexIn(lockFolder(std::getenv("XDG_RUNTIME_DIR")));
+    return makeNamedMutexIn(lockFolder(std::getenv("XDG_RUNTIME_DIR")), std::move(program));
+}
+
+std::string describeHolder(const LockHolder& holder)
+{
+    if (holder.program.empty())
+        return "another copy of Quorvane";
+    return holder.program + " (pid " + std::to_string(holder.pid) + ")";
 }
 
 } // namespace quorvane

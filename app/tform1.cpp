@@ -4,6 +4,7 @@
 
 #include "apppaths.h"
 #include "clickfilter.h"
+#include "commonfolder.h"
 #include "decimal.h"
 #include "exceptions.h"
 #include "filelocations.h"
@@ -177,6 +178,8 @@ void TForm1::connectHandlers()
     connect(m_ui->Button1, &QPushButton::clicked, this, guard([this] { Button1Click(); }));
     connect(m_ui->Button2, &QPushButton::clicked, this, guard([this] { Button2Click(); }));
     connect(m_ui->Button5, &QPushButton::clicked, this, guard([this] { Button5Click(); }));
+    // Also when the settings check it at start, after "mt4-path" has been resolved.
+    connect(m_ui->CheckBox3, &QCheckBox::toggled, this, guard([this] { CheckBox3Click(); }));
     connect(m_ui->N1, &QAction::triggered, this, guard([this] { N1Click(); }));
     connect(m_ui->N2, &QAction::triggered, this, guard([this] { N2Click(); }));
     OnClick(m_ui->Label18, guard([this] { Label18Click(m_ui->Label18); }));
@@ -230,7 +233,7 @@ void TForm1::readSettings()
         if (control == m_ui->TrackBar1)
             TrackBar1Change();
     }
-    m_history = attachHistory(m_poll, m_services.locations, ini,
+    m_history = attachHistory(m_poll, m_services.locations.historyFile, readHistoryDays(ini),
                               [this] { return m_services.clock().toMSecsSinceEpoch(); });
 }
 
@@ -388,8 +391,13 @@ void TForm1::setFolder(const std::string& folder)
 
 void TForm1::setTerminalTargets(std::vector<TerminalTarget> targets)
 {
-    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(targets)));
-    m_poll.setTargets(std::move(targets));
+    // Checked here, when the folder or the box changes, never in the poll: a
+    // refused shared folder is one line in the error log, not one per poll.
+    TargetsToServe served = targetsToServe(std::move(targets), m_ui->CheckBox3->isChecked());
+    m_ui->Edit2->setToolTip(QString::fromLocal8Bit(signalFoldersHint(served.targets)));
+    m_poll.setTargets(std::move(served.targets));
+    for (const std::string& refusal : served.refusals)
+        m_poll.logFailure(refusal);
 }
 
 } // namespace quorvane

@@ -71,6 +71,8 @@ public:
     void Button1Click();
     void Button2Click();
     void Button5Click();
+    /// The shared folder is written from the next poll on, or no longer.
+    void CheckBox3Click();
     void WriteSignalFiles();
 
     // Layout handlers.
@@ -114,7 +116,9 @@ private:
     void showPicture(QLabel* label, int index);
     std::string folder() const;
     void setFolder(const std::string& folder);
-    /// Where the poll writes from now on; Edit2's hint names the signal folders.
+    /// Where the poll writes from now on: `targets` and, while CheckBox3 is checked,
+    /// their shared folders (a refused one gets an error-log line, once per call);
+    /// Edit2's hint names the signal folders.
     void setTerminalTargets(std::vector<TerminalTarget> targets);
 
     template <typename F>

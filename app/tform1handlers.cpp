@@ -48,7 +48,14 @@ void TForm1::Button1Click()
 
 void TForm1::Button2Click()
 {
-    callTerminal(folder(), *m_services.shellOpener);
+    const std::string missing = callTerminal(folder(), *m_services.shellOpener, *m_services.fileSystem);
+    if (!missing.empty())
+        m_services.showMessage(missing);
+}
+
+void TForm1::CheckBox3Click()
+{
+    setTerminalTargets(m_poll.targets());
 }
 
 void TForm1::Button5Click()

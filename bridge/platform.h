@@ -24,6 +24,13 @@ public:
     virtual ~ShellOpener() = default;
     /// Asks the desktop to open `target` with `verb`; the outcome is not reported.
     virtual void Open(const std::string& verb, const std::string& target) = 0;
+    /// What this desktop lacks to open `target` (say, Wine for a Windows program),
+    /// as a sentence for the user; "" when nothing is known to be missing.
+    virtual std::string missingToOpen(const std::string& target) const
+    {
+        static_cast<void>(target);
+        return {};
+    }
 };
 
 /// Fire-and-forget sound playback.

@@ -52,13 +52,18 @@ bool looksLikeUrl(const QString& target)
     return url.isValid() && url.scheme().size() > 1;
 }
 
+bool isWindowsProgram(const QString& target)
+{
+    return !looksLikeUrl(target) && target.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive);
+}
+
 class DesktopShellOpener final : public ShellOpener {
 public:
     void Open(const std::string& verb, const std::string& target) override
     {
         static_cast<void>(verb); // the desktop has only one way to open things
         const QString text = fromLocal(target);
-        if (!looksLikeUrl(text) && text.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) {
+        if (isWindowsProgram(text)) {
             // Windows programs run under Wine here when it is installed.
             const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
             if (!wine.isEmpty()) {
@@ -68,6 +73,14 @@ public:
         }
         const QUrl url = looksLikeUrl(text) ? QUrl(text) : QUrl::fromLocalFile(text);
         QDesktopServices::openUrl(url);
+    }
+
+    std::string missingToOpen(const std::string& target) const override
+    {
+        if (!isWindowsProgram(fromLocal(target)) || !QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty())
+            return {};
+        return "Wine is not installed (there is no \"wine\" program on the PATH); the terminal is a Windows "
+               "program and runs under Wine. Install Wine (Debian: apt install wine) and try again.";
     }
 };
 

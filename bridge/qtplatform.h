@@ -18,7 +18,8 @@ namespace quorvane {
 std::unique_ptr<FolderBrowser> makeQtFolderBrowser(QWidget* parent);
 
 /// QDesktopServices::openUrl (local paths as file URLs, web and mailto: addresses as
-/// they are); a path ending in ".exe" goes to `wine` when it is on PATH.
+/// they are); a path ending in ".exe" goes to `wine` when it is on PATH, and without
+/// one missingToOpen says that Wine is missing.
 std::unique_ptr<ShellOpener> makeDesktopShellOpener();
 
 /// QSoundEffect playback; QApplication::beep() when the sound is not found.

@@ -1,5 +1,6 @@
 #include "signalfiles.h"
 
+#include "commonfolder.h"
 #include "exceptions.h"
 #include "files.h"
 #include "records.h"
@@ -73,6 +74,10 @@ void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vec
     for (const TerminalTarget& target : targets) {
         if (target.signalFolder.empty())
             continue;
+        // A link put in the shared folder's way since it was checked could lead
+        // anywhere; it is refused when the folder is chosen, not at every poll.
+        if (target.kind == TerminalKind::Shared && !sharedFolderUnmoved(target))
+            continue;
         try {
             writeIntoFolder(target.signalFolder + "/", records);
         } catch (...) {
@@ -87,8 +92,9 @@ void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vec
 void deleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets)
 {
     for (const TerminalTarget& target : targets) {
-        if (!target.signalFolder.empty())
-            ::unlink((target.signalFolder + "/EURUSD").c_str());
+        if (target.signalFolder.empty() || (target.kind == TerminalKind::Shared && !sharedFolderUnmoved(target)))
+            continue;
+        ::unlink((target.signalFolder + "/EURUSD").c_str());
     }
 }
 

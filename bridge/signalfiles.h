@@ -13,10 +13,12 @@ namespace quorvane {
 /// Writes every record into each target's signal folder as the single-folder form
 /// below does. Each target is written on its own: a failure ends the writing of that
 /// target at that record, the other targets are still written, and the first failure
-/// is thrown once all are done. Nothing for no targets.
+/// is thrown once all are done. A shared folder (kind Shared) that no longer is its own
+/// real path is skipped without an error. Nothing for no targets.
 void WriteSignalFiles(const std::vector<TerminalTarget>& targets, const std::vector<std::string>& records);
 
-/// Deletes the EURUSD signal file of each target; failures ignored.
+/// Deletes the EURUSD signal file of each target (of a shared folder only while it is
+/// unmoved, as the writing); failures ignored.
 void deleteEurusdSignalFiles(const std::vector<TerminalTarget>& targets);
 
 /// Writes each record to terminalFolder + "/experts/files/" + shortName(record), replacing

@@ -1,5 +1,6 @@
 #include "terminalfolder.h"
 
+#include "commonfolder.h"
 #include "platform.h"
 
 #include <array>
@@ -10,8 +11,13 @@ namespace {
 
 // The compiled expert advisor exists only when someone built it with the
 // terminal's own compiler; the source is always shipped and the terminal
-// compiles it at start.
-constexpr std::array<const char*, 2> kExpertFiles = {"Quorvane.ex4", "Quorvane.mq4"};
+// compiles it at start. Each terminal takes only its own language.
+constexpr std::array<const char*, 2> kMt4ExpertFiles = {"Quorvane.ex4", "Quorvane.mq4"};
+constexpr std::array<const char*, 2> kMt5ExpertFiles = {"Quorvane.ex5", "Quorvane.mq5"};
+// MetaTrader 4 and a 32-bit MetaTrader 5 start with terminal.exe, a 64-bit
+// MetaTrader 5 with terminal64.exe; the MetaTrader 5 help spells it with a capital.
+constexpr std::array<const char*, 4> kTerminalPrograms = {"terminal.exe", "terminal64.exe", "Terminal.exe",
+                                                          "Terminal64.exe"};
 
 std::string joinFolder(const std::string& folder, const std::string& name)
 {
@@ -20,10 +26,13 @@ std::string joinFolder(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
-bool installExpertAdvisor(const std::string& programFolder, const std::string& expertFolder, FileSystem& fs)
+bool installExpertAdvisor(const std::string& programFolder, const TerminalTarget& target, FileSystem& fs)
 {
+    if (target.kind == TerminalKind::Shared || target.expertFolder.empty())
+        return false; // no terminal runs an expert advisor from there
+    const std::string& expertFolder = target.expertFolder;
     bool anyPresent = false;
-    for (const char* file : kExpertFiles) {
+    for (const char* file : target.kind == TerminalKind::Mt5 ? kMt5ExpertFiles : kMt4ExpertFiles) {
         const std::string source = joinFolder(programFolder, file);
         if (!fs.Exists(source))
             continue;
@@ -49,8 +58,11 @@ FolderChoice chooseTerminalFolder(const std::string& currentFolder, const std::v
         // Cancelling disconnects the terminal; the expert advisor must not go on
         // trading on a stale EURUSD signal.
         if (!start.empty()) {
-            for (const TerminalTarget& target : currentTargets)
-                fs.RemoveIgnoringErrors(target.signalFolder + "/EURUSD");
+            for (const TerminalTarget& target : currentTargets) {
+                // A link put in the shared folder's way must not lead the deletion elsewhere.
+                if (target.kind != TerminalKind::Shared || sharedFolderUnmoved(target))
+                    fs.RemoveIgnoringErrors(target.signalFolder + "/EURUSD");
+            }
         }
         return choice;
     }
@@ -59,7 +71,7 @@ FolderChoice chooseTerminalFolder(const std::string& currentFolder, const std::v
     TerminalTargets resolved = resolveTerminalTargets(*chosen, locator);
     bool installed = false;
     for (const TerminalTarget& target : resolved.targets) {
-        if (installExpertAdvisor(programFolder, target.expertFolder, fs))
+        if (installExpertAdvisor(programFolder, target, fs))
             installed = true;
     }
     if (installed) {
@@ -77,13 +89,29 @@ std::string signalFoldersHint(const std::vector<TerminalTarget>& targets)
 {
     std::string hint;
     for (const TerminalTarget& target : targets)
-        hint += (hint.empty() ? "Signal files go to:\n" : "\n") + target.signalFolder;
+        hint += (hint.empty() ? "Signal files go to:\n" : "\n") + target.signalFolder + " ("
+                + terminalKindName(target.kind) + ")";
     return hint;
 }
 
-void callTerminal(const std::string& terminalFolder, ShellOpener& shell)
+std::string callTerminal(const std::string& terminalFolder, ShellOpener& shell, FileSystem& fs)
 {
-    shell.Open("open", terminalFolder + "/terminal.exe");
+    if (terminalFolder.empty())
+        return kNoFolderToCallMessage;
+    std::string program;
+    for (const char* name : kTerminalPrograms) {
+        if (program.empty() && fs.Exists(joinFolder(terminalFolder, name)))
+            program = terminalFolder + "/" + name;
+    }
+    if (program.empty())
+        return "Cannot start the terminal: there is no terminal.exe or terminal64.exe in " + terminalFolder
+               + ". If it is the terminal's data folder, start the terminal from its installation folder yourself, "
+                 "or choose that folder with \"Select\".";
+    const std::string missing = shell.missingToOpen(program);
+    if (!missing.empty())
+        return "Cannot start the terminal: " + missing;
+    shell.Open("open", program);
+    return {};
 }
 
 void playOpenSound(SoundPlayer& player)

@@ -3,6 +3,7 @@
 #include "core/files.h"
 #include "core/text.h"
 #include "core/unicode.h"
+#include "folderlookup.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -21,39 +22,6 @@ namespace fs = std::filesystem;
 // origin.txt holds one Windows path (at most 32767 UTF-16 units in theory, a few
 // hundred bytes in practice); a longer or endless file is garbage, not a path.
 constexpr std::size_t kOriginLimit = 8192;
-// A prefix with thousands of users or data folders is looked at only this far, so
-// resolution stays quick whatever the tree holds.
-constexpr int kMaxEntries = 4096;
-constexpr int kMaxUsers = 64;
-
-bool isDirectory(const fs::path& path)
-{
-    std::error_code ec; // a link loop or a missing folder is simply no folder
-    return fs::is_directory(path, ec);
-}
-
-bool isFile(const fs::path& path)
-{
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
-}
-
-// The terminal, on Windows or under Wine, finds its folders without letter case;
-// so do we, taking the exact spelling first.
-std::optional<fs::path> childNamed(const fs::path& parent, const std::string& name, bool wantFolder)
-{
-    const fs::path exact = parent / name;
-    if (wantFolder ? isDirectory(exact) : isFile(exact))
-        return exact;
-    std::error_code ec;
-    fs::directory_iterator it(parent, ec);
-    for (int n = 0; !ec && it != fs::directory_iterator() && n < kMaxEntries; it.increment(ec), ++n) {
-        const fs::path& entry = it->path();
-        if (equalsIgnoringAsciiCase(entry.filename().string(), name) && (wantFolder ? isDirectory(entry) : isFile(entry)))
-            return entry;
-    }
-    return std::nullopt;
-}
 
 bool isDataFolderName(const std::string& name)
 {
@@ -90,24 +58,33 @@ struct Candidate {
 Candidate candidate(TerminalTarget target)
 {
     Candidate c;
-    c.expertExists = isDirectory(target.expertFolder);
-    c.signalExists = c.expertExists && isDirectory(target.signalFolder);
+    c.expertExists = isFolder(target.expertFolder);
+    c.signalExists = c.expertExists && isFolder(target.signalFolder);
     c.target = std::move(target);
     return c;
 }
 
-// MQL4/Experts and MQL4/Files below a data folder (or portable installation),
-// joined to the folder's text as it is.
-std::optional<Candidate> mql4Candidate(const std::string& folder)
+// MQL4/Experts and MQL4/Files (MQL5/… for MetaTrader 5) below a data folder or a
+// portable installation, joined to the folder's text as it is.
+std::optional<Candidate> mqlCandidate(const std::string& folder, TerminalKind kind)
 {
-    const std::optional<fs::path> mql4 = childNamed(folder, "MQL4", true);
-    if (!mql4)
+    const std::optional<fs::path> mql = childNamed(folder, kind == TerminalKind::Mt5 ? "MQL5" : "MQL4", true);
+    if (!mql)
         return std::nullopt;
-    const std::string base = folder + (folder.empty() || folder.back() == '/' ? "" : "/") + mql4->filename().string();
-    const std::optional<fs::path> experts = childNamed(*mql4, "Experts", true);
-    const std::optional<fs::path> files = childNamed(*mql4, "Files", true);
+    const std::string base = folder + (folder.empty() || folder.back() == '/' ? "" : "/") + mql->filename().string();
+    const std::optional<fs::path> experts = childNamed(*mql, "Experts", true);
+    const std::optional<fs::path> files = childNamed(*mql, "Files", true);
     return candidate({base + "/" + (experts ? experts->filename().string() : "Experts"),
-                      base + "/" + (files ? files->filename().string() : "Files")});
+                      base + "/" + (files ? files->filename().string() : "Files"), kind});
+}
+
+// A data folder holds one of the two in practice; one holding both is served as both.
+void addMqlCandidates(const std::string& folder, std::vector<Candidate>& out)
+{
+    for (const TerminalKind kind : {TerminalKind::Mt4, TerminalKind::Mt5}) {
+        if (std::optional<Candidate> c = mqlCandidate(folder, kind))
+            out.push_back(std::move(*c));
+    }
 }
 
 void addDataFolders(const DataFolderPlaces& places, std::vector<Candidate>& out)
@@ -115,15 +92,14 @@ void addDataFolders(const DataFolderPlaces& places, std::vector<Candidate>& out)
     for (const std::string& root : places.terminalFolders) {
         std::error_code ec;
         fs::directory_iterator it(root, ec);
-        for (int n = 0; !ec && it != fs::directory_iterator() && n < kMaxEntries; it.increment(ec), ++n) {
+        for (int n = 0; !ec && it != fs::directory_iterator() && n < kMaxFolderEntries; it.increment(ec), ++n) {
             const fs::path& entry = it->path();
-            if (!isDataFolderName(entry.filename().string()) || !isDirectory(entry))
+            if (!isDataFolderName(entry.filename().string()) || !isFolder(entry))
                 continue;
             const std::optional<std::string> origin = readOriginFile((entry / "origin.txt").string());
             if (!origin || !sameWindowsPath(*origin, places.originPath))
                 continue;
-            if (std::optional<Candidate> c = mql4Candidate(entry.string()))
-                out.push_back(std::move(*c));
+            addMqlCandidates(entry.string(), out);
         }
     }
 }
@@ -136,71 +112,6 @@ bool sameFolder(const std::string& a, const std::string& b)
     return fs::equivalent(a, b, ec) && !ec;
 }
 
-// ---- Wine ----------------------------------------------------------------
-
-class WineLocator final : public DataFolderLocator {
-public:
-    std::optional<DataFolderPlaces> Locate(const std::string& installationFolder) const override
-    {
-        if (installationFolder.empty())
-            return std::nullopt;
-        if (std::optional<DataFolderPlaces> places = placesFor(fs::path(installationFolder).lexically_normal()))
-            return places;
-        // Reached through a link such as "<prefix>/dosdevices/c:".
-        std::error_code ec;
-        const fs::path real = fs::canonical(installationFolder, ec);
-        if (ec)
-            return std::nullopt;
-        return placesFor(real);
-    }
-
-private:
-    static std::optional<DataFolderPlaces> placesFor(const fs::path& folder)
-    {
-        std::vector<std::string> parts;
-        for (const fs::path& part : folder) {
-            if (!part.empty() && part != ".")
-                parts.push_back(part.string());
-        }
-        std::size_t drive = parts.size();
-        for (std::size_t i = parts.size(); i-- > 0;) {
-            if (parts[i] == "drive_c") {
-                drive = i;
-                break;
-            }
-        }
-        if (drive == parts.size())
-            return std::nullopt;
-
-        DataFolderPlaces places;
-        places.originPath = "C:\\";
-        for (std::size_t i = drive + 1; i < parts.size(); ++i)
-            places.originPath += parts[i] + (i + 1 < parts.size() ? "\\" : "");
-        fs::path driveC;
-        for (std::size_t i = 0; i <= drive; ++i)
-            driveC /= parts[i];
-
-        const std::optional<fs::path> users = childNamed(driveC, "users", true);
-        if (!users)
-            return places;
-        std::error_code ec;
-        fs::directory_iterator it(*users, ec);
-        for (int n = 0; !ec && it != fs::directory_iterator() && n < kMaxUsers; it.increment(ec), ++n) {
-            const fs::path& user = it->path();
-            for (const fs::path& appData : {fs::path("AppData") / "Roaming", fs::path("Application Data")}) {
-                std::optional<fs::path> at = user;
-                for (const fs::path& step : appData / "MetaQuotes" / "Terminal") {
-                    if (at)
-                        at = childNamed(*at, step.string(), true);
-                }
-                if (at)
-                    places.terminalFolders.push_back(at->string());
-            }
-        }
-        return places;
-    }
-};
-
 } // namespace
 
 TerminalTarget legacyTarget(const std::string& folder)
@@ -208,10 +119,17 @@ TerminalTarget legacyTarget(const std::string& folder)
     return {folder + "/experts", folder + "/experts/files"};
 }
 
-const DataFolderLocator& wineDataFolderLocator()
+const char* terminalKindName(TerminalKind kind)
 {
-    static const WineLocator locator;
-    return locator;
+    switch (kind) {
+    case TerminalKind::Mt4:
+        return "MT4";
+    case TerminalKind::Mt5:
+        return "MT5";
+    case TerminalKind::Shared:
+        break;
+    }
+    return "shared by all terminals";
 }
 
 TerminalTargets resolveTerminalTargets(const std::string& folder)
@@ -227,8 +145,7 @@ TerminalTargets resolveTerminalTargets(const std::string& folder, const DataFold
 
     std::vector<Candidate> found;
     found.push_back(candidate(legacyTarget(folder)));
-    if (std::optional<Candidate> own = mql4Candidate(folder))
-        found.push_back(std::move(*own));
+    addMqlCandidates(folder, found);
     if (std::optional<DataFolderPlaces> places = locator.Locate(folder))
         addDataFolders(*places, found);
 
@@ -252,7 +169,9 @@ TerminalTargets resolveTerminalTargets(const std::string& folder, const DataFold
             return result;
     }
     result.targets.push_back(legacyTarget(folder));
-    result.dataFolderMissing = childNamed(folder, "terminal.exe", false).has_value();
+    // terminal.exe: MetaTrader 4 and a 32-bit MetaTrader 5; terminal64.exe: a 64-bit one.
+    result.dataFolderMissing =
+        childNamed(folder, "terminal.exe", false).has_value() || childNamed(folder, "terminal64.exe", false).has_value();
     return result;
 }
 

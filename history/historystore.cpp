@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <algorithm>
 #include <map>
 
 namespace quorvane {
@@ -315,17 +316,21 @@ bool HistoryStore::recordPoll(std::int64_t receivedUtcMs, const std::vector<std:
             const std::int64_t t = now();
             if (t - m_lastCleanup >= kDayMs)
                 removeExpired(t);
-            // Another writer's poll (the window and the bridge side by side)
-            // may hold the same millisecond; the later one moves on by one.
-            for (int clash = 0;; ++clash) {
+            // Another writer's poll (the window and the bridge side by side), or a
+            // clock that stood still or was set back, may hold the same millisecond:
+            // the later poll moves on to just after the newest one stored.
+            for (std::int64_t at = receivedUtcMs, clash = 0;; ++clash) {
                 try {
-                    storePoll(receivedUtcMs + clash, records);
+                    storePoll(at, records);
                     break;
                 } catch (const SqliteError& error) {
                     sqlite3_exec(m_db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
                     m_symbolIds.clear();
-                    if (error.code() != SQLITE_CONSTRAINT || clash == 10)
+                    if (error.code() != SQLITE_CONSTRAINT || clash == 2)
                         throw;
+                    SqliteStatement newest = m_db->prepare("SELECT MAX(received_ms) FROM records");
+                    const std::int64_t last = newest.step() && !newest.isNull(0) ? newest.integer(0) : at;
+                    at = std::max(at, last) + 1;
                 }
             }
             m_reported = false;

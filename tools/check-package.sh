@@ -61,10 +61,10 @@ prog="$root/usr/lib/quorvane"
 [ "$(id -u)" -eq 0 ] || chmod a-w "$prog"
 
 # ---- what the package holds ---------------------------------------------------
-for f in quorvane quorvane-signal quorvane-components Quorvane.mq4 open.wav; do
+for f in quorvane quorvane-signal quorvane-bridge quorvane-components Quorvane.mq4 Quorvane.mq5 open.wav; do
     [ -f "$prog/$f" ] || fail "$f is not in /usr/lib/quorvane"
 done
-for f in quorvane quorvane-signal quorvane-components; do
+for f in quorvane quorvane-signal quorvane-bridge quorvane-components; do
     [ "$(readlink "$root/usr/bin/$f")" = "../lib/quorvane/$f" ] || fail "/usr/bin/$f is not a link to the program folder"
 done
 desktop-file-validate "$root/usr/share/applications/example.quorvane.Quorvane.desktop" \
@@ -74,6 +74,13 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/example.quorvane.Quorva
 for size in 16 22 24 32 48 64 128 256; do
     [ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/example.quorvane.Quorvane.png" ] || fail "no ${size}px icon"
 done
+# The bridge's user unit, as systemd reads it, with ExecStart at the unpacked
+# program and its manual page found in the package.
+unit="$root/usr/lib/systemd/user/quorvane-bridge.service"
+[ -f "$unit" ] || fail "quorvane-bridge.service is not in /usr/lib/systemd/user"
+[ -f "$root/usr/share/man/man1/quorvane-bridge.1.gz" ] || fail "no manual page for quorvane-bridge"
+sh "$ROOT/tests/app/bridge/verify-unit.sh" "$unit" "$prog/quorvane-bridge" >/dev/null || fail "systemd-analyze does not accept the bridge's unit"
+dpkg-deb -f "$deb" Depends | grep -q 'libsystemd0' || fail "the package does not depend on libsystemd0"
 cp "$deb" "$scratch/"
 # lintian does not want to run as root; errors fail the check, warnings are shown.
 (drop env HOME="$home" TMPDIR="$scratch/run" lintian --fail-on error "$scratch/$(basename "$deb")") || fail "lintian reports errors"
@@ -160,6 +167,37 @@ port=${port%%/*}
 grep -q 'POST /webservice/server.php' "${TMPDIR:-/tmp}/quorvane-sim-$port.log" || fail "the program never called the demo service"
 [ "$(wc -l <"$state/error_log.txt")" -eq "$lines" ] || fail "a poll against the demo service failed: $(tail -n 1 "$state/error_log.txt")"
 grep -q "^Url=$url" "$config/quorvane.INI" || fail "the service address was lost"
+
+# The bridge, as an ordinary user without a desktop, with the window's settings.
+# bridge ARGS...: through its /usr/bin link, no DISPLAY.
+bridge() {
+    drop env -i HOME="$home" XDG_RUNTIME_DIR="$scratch/run" PATH=/usr/bin:/bin LANG=C.UTF-8 "$root/usr/bin/quorvane-bridge" "$@"
+}
+(bridge --help) >"$scratch/bridge-help.txt" || fail "quorvane-bridge --help failed"
+grep -q "^Settings file: $config/quorvane.INI\$" "$scratch/bridge-help.txt" || fail "the bridge reads another settings file: $(cat "$scratch/bridge-help.txt")"
+rc=0
+(bridge --once) 2>"$scratch/bridge0.log" || rc=$?
+[ "$rc" -eq 2 ] || fail "without a terminal folder the bridge ended with $rc, not 2"
+grep -q "no terminal folder is set" "$scratch/bridge0.log" || fail "unclear message: $(cat "$scratch/bridge0.log")"
+mkdir -p "$scratch/mt4/experts/files"
+chown -R "$user" "$scratch/mt4"
+sed -i "s|^mt4-path=.*|mt4-path=$scratch/mt4|" "$config/quorvane.INI"
+settings_before=$(cat "$config/quorvane.INI")
+(bridge --once) 2>"$scratch/bridge1.log" || fail "quorvane-bridge --once failed: $(cat "$scratch/bridge1.log")"
+[ -s "$scratch/mt4/experts/files/EURUSD" ] || fail "quorvane-bridge --once wrote no EURUSD signal file"
+rm "$scratch/mt4/experts/files/EURUSD"
+(bridge) 2>"$scratch/bridge2.log" &
+bridge_pid=$!
+wait_until 30 '[ -s "$scratch/mt4/experts/files/EURUSD" ] || ! kill -0 "$bridge_pid" 2>/dev/null' \
+    || fail "the bridge wrote no signal file: $(cat "$scratch/bridge2.log")"
+kill -TERM "$bridge_pid"
+rc=0
+wait "$bridge_pid" || rc=$?
+[ "$rc" -eq 0 ] || fail "the bridge ended with $rc at SIGTERM: $(cat "$scratch/bridge2.log")"
+[ ! -e "$scratch/mt4/experts/files/EURUSD" ] || fail "the bridge left EURUSD's signal file at its end"
+[ -s "$scratch/mt4/experts/files/GBPUSD" ] || fail "the bridge removed more than EURUSD's signal file"
+[ "$(cat "$config/quorvane.INI")" = "$settings_before" ] || fail "the bridge changed the settings file"
+[ "$(wc -l <"$state/error_log.txt")" -eq "$lines" ] || fail "a bridge poll failed: $(tail -n 1 "$state/error_log.txt")"
 
 snapshot >"$scratch/after"
 cmp -s "$scratch/before" "$scratch/after" \

@@ -5,7 +5,7 @@ set -eu
 PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev qt6-tools-dev qt6-qpa-plugins libgl1-mesa-dev
  libcurl4-openssl-dev libssl-dev ca-certificates libxml2-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
- php-cli php-soap curl python3 python3-zeep dbus-daemon
+ php-cli php-soap curl python3 python3-zeep dbus-daemon libsystemd-dev systemd
  xvfb icewm xdotool imagemagick x11-utils fonts-dejavu-core locales
  dpkg-dev file lintian desktop-file-utils appstream"
 missing=""

@@ -13,6 +13,7 @@
 #include "tform1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
@@ -127,6 +128,17 @@ TEST_F(LayoutTest, EveryLabelHoldsItsLongestTextInsideItsBoxAndClearOfItsNeighbo
             EXPECT_FALSE(area.intersects(otherArea))
                 << widget->objectName().toStdString() << " runs into " << other->objectName().toStdString();
         }
+    }
+}
+
+TEST_F(LayoutTest, EveryVisibleCheckBoxHoldsItsCaption)
+{
+    for (const QCheckBox* box : form->findChildren<QCheckBox*>()) {
+        if (box->parentWidget()->objectName() == "GroupBox3") // the alarm group is never seen
+            continue;
+        SCOPED_TRACE(box->objectName().toStdString());
+        EXPECT_LE(box->sizeHint().width(), box->width()) << "caption cut";
+        EXPECT_LE(box->geometry().right(), box->parentWidget()->width() - 2) << "beyond its box";
     }
 }
 

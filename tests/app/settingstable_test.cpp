@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -31,7 +33,27 @@ TEST(SettingsTable, RoundTripWritesOnlyTheWindowsKeysInOrder)
             writeSetting(ini, formSettings()[i], values[i]);
     }
     EXPECT_EQ(readFile(path), "[Service]\r\nUrl=https://signals.example/soap\r\n[Form]\r\nOther=keep\r\n"
-                              "sound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\nnotify-lamps=0\r\n");
+                              "sound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\ncommon-files=0\r\nnotify-lamps=0\r\n");
+}
+
+TEST(SettingsTable, CommonFilesIsAFlagHeldByCheckBox3AndOffByDefault)
+{
+    const auto row = std::find_if(formSettings().begin(), formSettings().end(),
+                                  [](const Setting& s) { return std::string(s.key) == "common-files"; });
+    ASSERT_NE(row, formSettings().end());
+    EXPECT_STREQ(row->control, "CheckBox3");
+    EXPECT_TRUE(row->written);
+    const struct {
+        const char *file;
+        bool on;
+    } rows[] = {{"", false}, {"common-files=1\n", true}, {"COMMON-FILES=2\n", true}, {"common-files=yes\n", false},
+                {"common-files=0\n", false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.file);
+        ScratchFolder dir;
+        writeFile(dir / "quorvane.INI", std::string("[Form]\n") + r.file);
+        EXPECT_EQ(std::get<bool>(readSetting(TIniFile(dir / "quorvane.INI"), *row)), r.on);
+    }
 }
 
 TEST(SettingsTable, ServiceUrlComesFromItsOwnSectionOnly)

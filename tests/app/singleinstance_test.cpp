@@ -186,5 +186,37 @@ TEST(LockFolderTest, EachFolderHoldsItsOwnLockAndNoFolderHoldsNone)
     EXPECT_FALSE(std::filesystem::exists("/" + name + "." + std::to_string(::getuid()) + ".lock"));
 }
 
+// The window and the bridge share the lock; whoever holds it is named in it,
+// so the one that starts second can say which program runs.
+TEST(LockHolderTest, NamesTheLiveHolderOnlyAndNeverTrustsAnEditedRecord)
+{
+    test::ScratchFolder base;
+    const std::string folder = privateLockFolder(base.path());
+    const std::string name = uniqueName();
+    auto bridge = makeNamedMutexIn(folder, "quorvane-bridge");
+    auto window = makeNamedMutexIn(folder, "quorvane");
+    EXPECT_FALSE(window->Holder(name)) << "nobody holds it yet";
+    ASSERT_TRUE(bridge->Create(name));
+    std::optional<LockHolder> holder = window->Holder(name);
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(describeHolder(*holder), "quorvane-bridge (pid " + std::to_string(::getpid()) + ")");
+    EXPECT_FALSE(window->Create(name)) << "taken: the bridge examines this";
+    bridge->Release();
+    EXPECT_FALSE(window->Holder(name)) << "the record of a holder that let go names nobody";
+    ASSERT_TRUE(window->Create(name));
+    holder = bridge->Holder(name);
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(holder->program, "quorvane");
+
+    // A record that is no "<program> <pid>" names no program.
+    for (const char* record : {"", "rm -rf /\n", "quorvane-bridge 0\n", "Quorvane\x1b[2J 12\n"}) {
+        SCOPED_TRACE(record);
+        test::writeFile(folder + "/" + name + "." + std::to_string(::getuid()) + ".lock", record);
+        holder = bridge->Holder(name);
+        ASSERT_TRUE(holder);
+        EXPECT_EQ(describeHolder(*holder), "another copy of Quorvane");
+    }
+}
+
 } // namespace
 } // namespace quorvane

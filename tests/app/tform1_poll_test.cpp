@@ -206,7 +206,7 @@ TEST_F(WindowTest, FirstRunInAnEmptyFolderAgainstALoopbackServiceThenAFault)
     close();
     EXPECT_EQ(server.requests().size(), 2u);
     EXPECT_EQ(readFile(ini()),
-              "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\nnotify-lamps=0\r\n");
+              "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=\r\ncommon-files=0\r\nnotify-lamps=0\r\n");
     EXPECT_TRUE(exists(dir / "log.txt"));
     EXPECT_EQ(readFile(dir / "log.txt"), "");
     EXPECT_TRUE(fake.reports.empty());

@@ -47,7 +47,7 @@ TEST_F(WindowTest, EightBitTerminalFolderSurvivesARunAndGetsItsSignalFiles)
     const std::string terminal = dir / "M\xe9taTrader \xc3";
     std::filesystem::create_directories(terminal + "/experts/files");
     const std::string settings = "[Form]\r\nsound=0\r\nhint=1\r\nOpenS=2\r\nCloseS=1\r\nMaxS=25\r\nmt4-path=" + terminal
-                                 + "\r\nnotify-lamps=0\r\n";
+                                 + "\r\ncommon-files=0\r\nnotify-lamps=0\r\n";
     writeFile(ini(), settings);
     writeFile(terminal + "/experts/files/EURUSD", "old");
     fake.fallback = kThreeRecords;

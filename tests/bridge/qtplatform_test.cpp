@@ -91,9 +91,16 @@ TEST_F(QtPlatformTest, ExeTargetGoesToWineWhenOnPath)
     makeDesktopShellOpener()->Open("open", m_dir / "mt4/terminal.exe");
 
     const bool ran = QTest::qWaitFor([&] { return fs::exists(record); }, 10000);
+    const std::string missingWithWine = makeDesktopShellOpener()->missingToOpen(m_dir / "mt4/terminal.exe");
+    qputenv("PATH", QByteArray::fromStdString(m_dir / "nothing-here"));
+    const std::string missingWithoutWine = makeDesktopShellOpener()->missingToOpen(m_dir / "mt4/terminal64.EXE");
+    const std::string missingForAnAddress = makeDesktopShellOpener()->missingToOpen("https://quorvane.example/x.exe");
     qputenv("PATH", oldPath);
     ASSERT_TRUE(ran);
     EXPECT_EQ(readFile(record), m_dir / "mt4/terminal.exe");
+    EXPECT_EQ(missingWithWine, "");
+    EXPECT_EQ(missingWithoutWine.rfind("Wine is not installed", 0), 0u) << missingWithoutWine;
+    EXPECT_EQ(missingForAnAddress, "");
 }
 
 // The little-endian number of `width` bytes at `at`.
@@ -137,6 +144,9 @@ TEST(AssetsTest, ExpertSourceIsStagedWithItsInputsAndNoCompiledExpert)
         EXPECT_NE(source.find(input), std::string::npos) << input;
     // A fake compiled expert would be worse than none.
     EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex4"));
+    // The MQL5 advisor beside it, as it is in the source tree.
+    EXPECT_EQ(readFile(QUORVANE_BIN_DIR "/Quorvane.mq5"), readFile(QUORVANE_SOURCE_DIR "/bridge/ea/Quorvane.mq5"));
+    EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex5"));
 }
 
 } // namespace

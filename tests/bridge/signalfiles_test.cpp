@@ -152,6 +152,30 @@ TEST_F(SignalFiles, EveryTargetIsWrittenAndABrokenOneDoesNotStarveTheOthers)
     EXPECT_EQ(listTargets({}, {kEurusd}), "");
 }
 
+// The shared folder is written like any target; a link put in its way after it
+// was checked leads nowhere.
+TEST_F(SignalFiles, SharedFolderIsWrittenUntilALinkTakesItsPlace)
+{
+    const std::string mq = m_dir / "AppData/Roaming/MetaQuotes/Terminal";
+    fs::create_directories(mq + "/Common/Files");
+    const TerminalTarget shared{"", fs::canonical(mq + "/Common/Files").string(), TerminalKind::Shared};
+    EXPECT_EQ(listTargets({shared}, {kEurusd, kGbpusd}), "");
+    EXPECT_EQ(readFile(shared.signalFolder + "/GBPUSD"), kGbpusd);
+    deleteEurusdSignalFiles({shared});
+    EXPECT_EQ(listTree(shared.signalFolder), Names({"GBPUSD"}));
+
+    fs::remove_all(mq + "/Common");
+    fs::create_directories(m_dir / "outside/Files");
+    fs::create_directory_symlink(m_dir / "outside", mq + "/Common");
+    writeFile(m_dir / "outside/Files/EURUSD", "not ours");
+    EXPECT_EQ(listTargets({legacyTarget(terminal()), shared}, {kEurusd, kGbpusd}), "") << "skipped, not an error every poll";
+    EXPECT_EQ(listTree(m_dir / "outside"), Names({"Files", "Files/EURUSD"}));
+    EXPECT_EQ(readFile(file("GBPUSD")), kGbpusd) << "the other targets are still written";
+    deleteEurusdSignalFiles({legacyTarget(terminal()), shared});
+    EXPECT_EQ(readFile(m_dir / "outside/Files/EURUSD"), "not ours");
+    EXPECT_FALSE(fs::exists(file("EURUSD")));
+}
+
 TEST_F(SignalFiles, EmptyTerminalFolderWritesNothing)
 {
     // Joined as it is, "" would address "/experts/files" at the root.

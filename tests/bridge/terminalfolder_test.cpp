@@ -42,8 +42,9 @@ struct StandIns final : FolderBrowser, FileSystem {
 class ChooseTerminalFolderTest : public ::testing::Test {
 protected:
     ChooseTerminalFolderTest() { program(true, true, "v1"); }
-    // Fills the program folder with the compiled expert and the source as asked.
-    void program(bool ex4, bool mq4, const std::string& version = "v1") const
+    // Fills the program folder with the compiled expert and the source as asked
+    // (and the MQL5 source when `mq5`).
+    void program(bool ex4, bool mq4, const std::string& version = "v1", bool mq5 = false) const
     {
         fs::remove_all(m_dir / "program");
         fs::create_directories(m_dir / "program");
@@ -51,6 +52,8 @@ protected:
             writeFile(m_dir / "program/Quorvane.ex4", "compiled " + version);
         if (mq4)
             writeFile(m_dir / "program/Quorvane.mq4", "source " + version);
+        if (mq5)
+            writeFile(m_dir / "program/Quorvane.mq5", "source5 " + version);
     }
     std::string terminal(const std::string& name, bool withExperts = true) const
     {
@@ -161,24 +164,101 @@ TEST_F(ChooseTerminalFolderTest, WineInstallationGoesToItsDataFolderAndNeverStar
     EXPECT_FALSE(fs::exists(install + "/experts/files/EURUSD"));
 }
 
-TEST(SignalFoldersHintTest, NamesEachSignalFolder)
+// Each terminal gets the advisor of its own language; the shared folder none.
+TEST_F(ChooseTerminalFolderTest, Mt5TargetsTakeTheMql5AdvisorAndMt4TargetsTheMql4One)
 {
-    EXPECT_EQ(signalFoldersHint({}), "");
-    EXPECT_EQ(signalFoldersHint({legacyTarget("/a"), {"/d/MQL4/Experts", "/d/MQL4/Files"}}),
-              "Signal files go to:\n/a/experts/files\n/d/MQL4/Files");
+    const std::string pfx = m_dir / "pfx/drive_c";
+    const std::string data = pfx + "/users/u/AppData/Roaming/MetaQuotes/Terminal/0123456789abcdef0123456789abcdef";
+    const struct {
+        const char* name;
+        std::vector<std::string> mql; ///< MQL folders of the data folder
+        bool mq5Shipped;
+        bool accepted;
+        Names experts; ///< what ends up in the data folder, below it
+    } rows[] = {
+        {"Mt5", {"MQL5"}, true, true, {"MQL5/Experts/Quorvane.mq5"}},
+        {"BothInOneDataFolder", {"MQL4", "MQL5"}, true, true, {"MQL4/Experts/Quorvane.mq4", "MQL5/Experts/Quorvane.mq5"}},
+        {"Mt5WithoutItsAdvisorBesideTheProgram", {"MQL5"}, false, false, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(m_dir / "pfx");
+        program(false, true, "v1", row.mq5Shipped);
+        fs::create_directories(pfx + "/MT5");
+        writeFile(pfx + "/MT5/terminal64.exe", "x");
+        for (const std::string& mql : row.mql)
+            for (const char* sub : {"/Files", "/Experts"})
+                fs::create_directories(data + "/" + mql + sub);
+        writeFile(data + "/origin.txt", "C:\\MT5\r\n");
+        const FolderChoice choice = choose("", pfx + "/MT5");
+        EXPECT_EQ(choice.folder, row.accepted ? pfx + "/MT5" : "");
+        EXPECT_EQ(choice.notMt4, !row.accepted) << "the same message as for MT4";
+        Names installed;
+        for (const std::string& path : listTree(data)) {
+            if (path.find("Quorvane") != std::string::npos)
+                installed.insert(path);
+        }
+        EXPECT_EQ(installed, row.experts);
+        if (row.accepted) {
+            EXPECT_EQ(readFile(data + "/MQL5/Experts/Quorvane.mq5"), "source5 v1");
+        }
+    }
 }
 
-TEST(ButtonsTest, TerminalOpensTerminalExeAndSoundPlaysOpenWav)
+TEST(SignalFoldersHintTest, NamesEachSignalFolderWithItsKind)
 {
+    EXPECT_EQ(signalFoldersHint({}), "");
+    EXPECT_EQ(signalFoldersHint({legacyTarget("/a"),
+                                 {"/d/MQL4/Experts", "/d/MQL4/Files"},
+                                 {"/e/MQL5/Experts", "/e/MQL5/Files", TerminalKind::Mt5},
+                                 {"", "/T/Common/Files", TerminalKind::Shared}}),
+              "Signal files go to:\n/a/experts/files (MT4)\n/d/MQL4/Files (MT4)\n/e/MQL5/Files (MT5)\n"
+              "/T/Common/Files (shared by all terminals)");
+}
+
+TEST(ButtonsTest, TerminalStartsOrSaysWhatIsMissingAndSoundPlaysOpenWav)
+{
+    ScratchFolder dir;
     struct : ShellOpener, SoundPlayer {
         void Open(const std::string& verb, const std::string& target) override { calls.push_back(verb + " " + target); }
+        std::string missingToOpen(const std::string&) const override { return missing; }
         void PlayAsync(const std::string& name) override { calls.push_back("play " + name); }
         Lines calls;
+        std::string missing;
     } desktop;
-    callTerminal("/opt/mt4", desktop);
-    callTerminal("", desktop);
+    std::unique_ptr<FileSystem> files = makeRealFileSystem();
+    fs::create_directories(dir / "mt4");
+    fs::create_directories(dir / "mt5/32");
+    writeFile(dir / "mt4/terminal.exe", "x");
+    writeFile(dir / "mt5/terminal64.exe", "x");
+    writeFile(dir / "mt5/32/terminal.exe", "x");
+    fs::create_directories(dir / "data/MQL5/Files");
+    const struct {
+        const char* name;
+        std::string folder, wineMissing;
+        std::string opened;  ///< "" when nothing is opened
+        std::string message; ///< its start; "" for none
+    } rows[] = {
+        {"Mt4", dir / "mt4", "", "open " + (dir / "mt4/terminal.exe"), ""},
+        {"Mt5SixtyFourBit", dir / "mt5", "", "open " + (dir / "mt5/terminal64.exe"), ""},
+        {"Mt5ThirtyTwoBit", dir / "mt5/32", "", "open " + (dir / "mt5/32/terminal.exe"), ""},
+        {"NoFolder", "", "", "", kNoFolderToCallMessage},
+        {"DataFolderWithoutTheProgram", dir / "data", "", "",
+         "Cannot start the terminal: there is no terminal.exe or terminal64.exe in " + (dir / "data")},
+        {"NoWine", dir / "mt4", "Wine is not installed.", "", "Cannot start the terminal: Wine is not installed."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        desktop.calls.clear();
+        desktop.missing = row.wineMissing;
+        const std::string message = callTerminal(row.folder, desktop, *files);
+        EXPECT_EQ(message.substr(0, row.message.size()), row.message);
+        EXPECT_EQ(message.empty(), row.message.empty()) << message;
+        EXPECT_EQ(desktop.calls, row.opened.empty() ? Lines() : Lines{row.opened});
+    }
+    desktop.calls.clear();
     playOpenSound(desktop);
-    EXPECT_EQ(desktop.calls, Lines({"open /opt/mt4/terminal.exe", "open /terminal.exe", "play open.wav"}));
+    EXPECT_EQ(desktop.calls, Lines({"play open.wav"}));
 }
 
 } // namespace

@@ -4,12 +4,14 @@
 
 #include "terminaltargets.h"
 
+#include "commonfolder.h"
 #include "scratchfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <future>
 #include <vector>
 
@@ -36,6 +38,8 @@ const std::string kHash = "0123456789ABCDEF0123456789ABCDEF";
 const std::string kOtherHash = "FEDCBA9876543210FEDCBA9876543210";
 const std::string kInstall = "pfx/drive_c/Program Files (x86)/MetaTrader 4";
 const std::string kInstallOrigin = utf16le(u"C:\\Program Files (x86)\\MetaTrader 4");
+const std::string kInstall5 = "pfx/drive_c/Program Files/MetaTrader 5";
+const std::string kInstall5Origin = utf16le(u"C:\\Program Files\\MetaTrader 5");
 
 class TerminalTargetsTest : public ::testing::Test {
 protected:
@@ -53,10 +57,11 @@ protected:
             writeFile(path, entry.substr(eq + 1));
         }
     }
-    /// A data folder with MQL4/Experts and MQL4/Files naming `origin`.
-    static std::vector<std::string> dataFolder(const std::string& at, const std::string& origin)
+    /// A data folder with MQL4/Experts and MQL4/Files (MQL5/… for `mql` "MQL5") naming `origin`.
+    static std::vector<std::string> dataFolder(const std::string& at, const std::string& origin,
+                                               const std::string& mql = "MQL4")
     {
-        return {at + "MQL4/Experts/", at + "MQL4/Files/", at + "origin.txt=" + origin};
+        return {at + mql + "/Experts/", at + mql + "/Files/", at + "origin.txt=" + origin};
     }
     /// The targets of `folder` as paths below the scratch folder: "expert | signal".
     std::vector<std::string> resolve(const std::string& folder, bool* missing = nullptr) const
@@ -64,7 +69,8 @@ protected:
         const TerminalTargets t = resolveTerminalTargets(m_dir / folder);
         std::vector<std::string> out;
         for (const TerminalTarget& target : t.targets)
-            out.push_back(relative(target.expertFolder) + " | " + relative(target.signalFolder));
+            out.push_back(relative(target.expertFolder) + " | " + relative(target.signalFolder) + " | "
+                          + terminalKindName(target.kind));
         if (missing)
             *missing = t.dataFolderMissing;
         return out;
@@ -80,11 +86,20 @@ protected:
 
 std::string legacy(const std::string& folder)
 {
-    return folder + "/experts | " + folder + "/experts/files";
+    return folder + "/experts | " + folder + "/experts/files | MT4";
 }
 std::string mql4(const std::string& folder)
 {
-    return folder + "/MQL4/Experts | " + folder + "/MQL4/Files";
+    return folder + "/MQL4/Experts | " + folder + "/MQL4/Files | MT4";
+}
+std::string mql5(const std::string& folder)
+{
+    return folder + "/MQL5/Experts | " + folder + "/MQL5/Files | MT5";
+}
+std::vector<std::string> plus(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 TEST_F(TerminalTargetsTest, LayoutsResolveToEveryExistingTarget)
@@ -101,7 +116,7 @@ TEST_F(TerminalTargetsTest, LayoutsResolveToEveryExistingTarget)
         {"LegacyWithoutFilesAsToday", {"mt4/experts/"}, "mt4", {legacy("mt4")}, false},
         {"Portable", {"mt4/MQL4/Experts/", "mt4/MQL4/Files/", "mt4/terminal.exe=x"}, "mt4", {mql4("mt4")}, false},
         {"PortableSpeltInLowerCase", {"mt4/mql4/experts/", "mt4/mql4/files/"}, "mt4",
-         {"mt4/mql4/experts | mt4/mql4/files"}, false},
+         {"mt4/mql4/experts | mt4/mql4/files | MT4"}, false},
         {"DataFolderChosenDirectly", dataFolder(kRoaming + kHash + "/", kInstallOrigin), data, {mql4(data)}, false},
         {"WinePrefixWithUtf16Origin", [&] {
              auto t = dataFolder(kRoaming + kHash + "/", kInstallOrigin);
@@ -137,6 +152,33 @@ TEST_F(TerminalTargetsTest, LayoutsResolveToEveryExistingTarget)
         {"DataFolderWithoutExpertsIsNoTarget", {data + "/MQL4/Files/", data + "/origin.txt=" + kInstallOrigin,
                                                 kInstall + "/terminal.exe=x"},
          kInstall, {legacy(kInstall)}, true},
+        {"Mt5Portable", {"mt4/MQL5/Experts/", "mt4/MQL5/Files/", "mt4/terminal64.exe=x"}, "mt4", {mql5("mt4")}, false},
+        {"Mt5DataFolderChosenDirectly", dataFolder(kRoaming + kHash + "/", kInstall5Origin, "MQL5"), data, {mql5(data)},
+         false},
+        {"Mt5InstallationInWinePrefix64Bit",
+         plus(dataFolder(kRoaming + kHash + "/", kInstall5Origin, "MQL5"), {kInstall5 + "/terminal64.exe=x"}), kInstall5,
+         {mql5(data)}, false},
+        {"Mt5InstallationInWinePrefix32Bit",
+         plus(dataFolder(kRoaming + kHash + "/", kInstall5Origin, "MQL5"), {kInstall5 + "/terminal.exe=x"}), kInstall5,
+         {mql5(data)}, false},
+        {"Mt5InstallationNeverStarted", {kInstall5 + "/terminal64.exe=x", "pfx/drive_c/users/trader/"}, kInstall5,
+         {legacy(kInstall5)}, true},
+        {"Mt4AndMt5InOnePrefixMt5Chosen",
+         plus(plus(dataFolder(kRoaming + kHash + "/", kInstallOrigin),
+                   dataFolder(kRoaming + kOtherHash + "/", kInstall5Origin, "MQL5")),
+              {kInstall + "/terminal.exe=x", kInstall5 + "/terminal64.exe=x"}),
+         kInstall5, {mql5(kRoaming + kOtherHash)}, false},
+        {"Mt4AndMt5InOnePrefixMt4Chosen",
+         plus(plus(dataFolder(kRoaming + kHash + "/", kInstallOrigin),
+                   dataFolder(kRoaming + kOtherHash + "/", kInstall5Origin, "MQL5")),
+              {kInstall + "/terminal.exe=x", kInstall5 + "/terminal64.exe=x"}),
+         kInstall, {mql4(data)}, false},
+        {"DataFolderWithBothServesBoth",
+         plus(dataFolder(kRoaming + kHash + "/", kInstallOrigin), dataFolder(kRoaming + kHash + "/", kInstallOrigin, "MQL5")),
+         kInstall, {mql4(data), mql5(data)}, false},
+        {"DataFolderWithBothChosenDirectly",
+         plus(dataFolder(kRoaming + kHash + "/", kInstallOrigin), dataFolder(kRoaming + kHash + "/", kInstallOrigin, "MQL5")),
+         data, {mql4(data), mql5(data)}, false},
         {"TwoUsersBothServed", [&] {
              auto t = dataFolder(kRoaming + kHash + "/", kInstallOrigin);
              for (const auto& e : dataFolder("pfx/drive_c/users/other/AppData/Roaming/MetaQuotes/Terminal/" + kOtherHash
@@ -205,12 +247,12 @@ TEST_F(TerminalTargetsTest, BadTreesNeitherHangNorMatchNorWrite)
     // Link loops where folders are looked for.
     fs::create_directory_symlink(".", root + "00000000000000000000000000000009");
     fs::create_symlink("loop", m_dir / "pfx/drive_c/users/loop");
-    // Many data folders of other installations; the right one among them.
+    // Many data folders of other installations, of both kinds; the right ones among them.
     const std::string other = utf16le(u"C:\\Other");
     for (int i = 0; i < 300; ++i) {
         char name[40];
         std::snprintf(name, sizeof name, "%032X", 0x100000 + i);
-        lay({kRoaming + name + "/MQL4/Experts/", kRoaming + name + "/origin.txt=" + other});
+        lay({kRoaming + name + (i % 2 ? "/MQL5" : "/MQL4") + "/Experts/", kRoaming + name + "/origin.txt=" + other});
     }
 
     bool missing = false;
@@ -221,6 +263,41 @@ TEST_F(TerminalTargetsTest, BadTreesNeitherHangNorMatchNorWrite)
 
     lay(dataFolder(kRoaming + "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA/", kInstallOrigin));
     EXPECT_EQ(resolve(kInstall), std::vector{mql4(kRoaming + "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA")});
+    lay(dataFolder(kRoaming + "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB/", kInstallOrigin, "MQL5"));
+    const std::vector<std::string> both = resolve(kInstall);
+    EXPECT_EQ(Names(both.begin(), both.end()),
+              Names({mql4(kRoaming + "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"), mql5(kRoaming + "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB")}));
+}
+
+// Wine maps each drive letter by a link dosdevices/<letter>:, to a folder inside
+// the prefix or anywhere else; origin.txt then names "D:\…".
+TEST_F(TerminalTargetsTest, EveryDriveLinkOfThePrefixIsMapped)
+{
+    const std::string data = kRoaming + kHash;
+    const struct {
+        const char* name;
+        std::string driveD; ///< where dosdevices/d: leads, relative to the scratch folder
+        std::string installation, chosen;
+    } rows[] = {
+        {"DriveOutsideThePrefixChosenThroughItsLink", "games", "games/MetaTrader 5", "pfx/dosdevices/d:/MetaTrader 5"},
+        {"DriveInsideThePrefixChosenByItsRealPath", "pfx/drive_d", "pfx/drive_d/MetaTrader 5", "pfx/drive_d/MetaTrader 5"},
+        {"DriveInsideThePrefixChosenThroughItsLink", "pfx/drive_d", "pfx/drive_d/MetaTrader 5",
+         "pfx/dosdevices/d:/MetaTrader 5"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(m_dir / "pfx");
+        fs::remove_all(m_dir / "games");
+        lay(dataFolder(kRoaming + kHash + "/", utf16le(u"d:\\MetaTrader 5"), "MQL5"));
+        lay({row.installation + "/terminal64.exe=x", "pfx/dosdevices/"});
+        fs::create_directory_symlink("../drive_c", m_dir / "pfx/dosdevices/c:");
+        fs::create_directory_symlink(m_dir / row.driveD, m_dir / "pfx/dosdevices/d:");
+        fs::create_directory_symlink("/", m_dir / "pfx/dosdevices/z:"); // holds every folder; the closer drive wins
+        fs::create_symlink("/dev/null", m_dir / "pfx/dosdevices/d::"); // a device, no drive
+        bool missing = true;
+        EXPECT_EQ(resolve(row.chosen, &missing), std::vector{mql5(data)});
+        EXPECT_FALSE(missing) << "not \"start the terminal once\"";
+    }
 }
 
 TEST_F(TerminalTargetsTest, PlatformWithAppDataThroughAStandInLocator)
@@ -240,6 +317,91 @@ TEST_F(TerminalTargetsTest, PlatformWithAppDataThroughAStandInLocator)
     const TerminalTargets t = resolveTerminalTargets(m_dir / "install", appData);
     ASSERT_EQ(t.targets.size(), 1u);
     EXPECT_EQ(relative(t.targets[0].signalFolder), "AppData/Roaming/MetaQuotes/Terminal/" + kHash + "/MQL4/Files");
+}
+
+// The shared folder: beside the data folders of one application-data folder, made
+// when missing, refused when it is no folder or leads out of that folder.
+TEST_F(TerminalTargetsTest, SharedFolderOfTheApplicationDataFolder)
+{
+    const std::string terminal = m_dir / kRoaming; // ends in "/"
+    const std::string files = terminal + "Common/Files";
+    const struct {
+        const char* name;
+        std::vector<std::string> tree;
+        std::string chosen;
+        bool on;
+        std::function<void()> spoil; ///< puts something in Common's way
+        std::vector<std::string> shared; ///< signal folders of the shared targets, below the scratch folder
+        std::string refusal;             ///< the start of the one refusal, "" for none
+    } rows[] = {
+        {"Off", dataFolder(kRoaming + kHash + "/", kInstall5Origin, "MQL5"), kRoaming + kHash, false, {}, {}, ""},
+        {"Mt5DataFolderMakesCommonFiles", dataFolder(kRoaming + kHash + "/", kInstall5Origin, "MQL5"), kRoaming + kHash,
+         true, {}, {kRoaming + "Common/Files"}, ""},
+        {"Mt4AndMt5DataFoldersShareOne",
+         plus(plus(dataFolder(kRoaming + kHash + "/", kInstallOrigin),
+                   dataFolder(kRoaming + kOtherHash + "/", kInstallOrigin, "MQL5")),
+              {kInstall + "/terminal.exe=x", kRoaming + "Common/Files/"}),
+         kInstall, true, {}, {kRoaming + "Common/Files"}, ""},
+        {"PortableHasNone", {"mt4/MQL5/Experts/", "mt4/MQL5/Files/"}, "mt4", true, {}, {}, ""},
+        {"LegacyHasNone", {"mt4/experts/files/"}, "mt4", true, {}, {}, ""},
+        {"DataFolderOutsideAnyApplicationDataFolder", dataFolder("saved/" + kHash + "/", kInstallOrigin), "saved/" + kHash,
+         true, {}, {}, ""},
+        {"CommonIsAFile", plus(dataFolder(kRoaming + kHash + "/", kInstallOrigin), {kRoaming + "Common=x"}),
+         kRoaming + kHash, true, {}, {}, "Shared folder not written: " + terminal + "Common is not a folder"},
+        {"CommonLeadsOutOfThePrefix", dataFolder(kRoaming + kHash + "/", kInstallOrigin), kRoaming + kHash, true,
+         [&] {
+             fs::create_directories(m_dir / "elsewhere/Files");
+             fs::create_directory_symlink(m_dir / "elsewhere", terminal + "Common");
+         },
+         {}, "Shared folder not written: " + terminal + "Common leads out of "},
+        {"CommonFilesLeadsOutOfThePrefix", dataFolder(kRoaming + kHash + "/", kInstallOrigin), kRoaming + kHash, true,
+         [&] {
+             fs::create_directories(m_dir / "elsewhere");
+             fs::create_directories(terminal + "Common");
+             fs::create_directory_symlink(m_dir / "elsewhere", files);
+         },
+         {}, "Shared folder not written: " + files + " leads out of "},
+        {"DanglingCommonLink", dataFolder(kRoaming + kHash + "/", kInstallOrigin), kRoaming + kHash, true,
+         [&] { fs::create_directory_symlink(m_dir / "nowhere", terminal + "Common"); }, {},
+         "Shared folder not written: " + terminal + "Common is not a folder"},
+        {"CommonLinkInsideTheApplicationDataFolder",
+         plus(dataFolder(kRoaming + kHash + "/", kInstallOrigin), {"pfx/drive_c/users/trader/AppData/Roaming/Shared/"}),
+         kRoaming + kHash, true,
+         [&] { fs::create_directory_symlink("../../Shared", terminal + "Common"); },
+         {"pfx/drive_c/users/trader/AppData/Roaming/Shared/Files"}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const char* top : {"pfx", "mt4", "saved", "elsewhere"})
+            fs::remove_all(m_dir / top);
+        lay(row.tree);
+        if (row.spoil)
+            row.spoil();
+        const Names outside = fs::exists(m_dir / "elsewhere") ? listTree(m_dir / "elsewhere") : Names();
+        const TargetsToServe served = targetsToServe(resolveTerminalTargets(m_dir / row.chosen).targets, row.on);
+        std::vector<std::string> shared;
+        for (const TerminalTarget& t : served.targets) {
+            if (t.kind == TerminalKind::Shared) {
+                EXPECT_EQ(t.expertFolder, "");
+                EXPECT_TRUE(sharedFolderUnmoved(t));
+                shared.push_back(relative(t.signalFolder));
+            }
+        }
+        EXPECT_EQ(shared, row.shared);
+        ASSERT_EQ(served.refusals.size(), row.refusal.empty() ? 0u : 1u);
+        if (!row.refusal.empty()) {
+            EXPECT_EQ(served.refusals[0].rfind(row.refusal, 0), 0u) << served.refusals[0];
+        }
+        if (fs::exists(m_dir / "elsewhere")) {
+            EXPECT_EQ(listTree(m_dir / "elsewhere"), outside) << "nothing made outside";
+        }
+        if (row.shared.empty() && row.refusal.empty()) {
+            EXPECT_FALSE(fs::exists(terminal + "Common")) << "made only for a shared folder that is served";
+        }
+        // Served again, the shared folder is not added twice; switched off, it goes.
+        EXPECT_EQ(targetsToServe(served.targets, row.on).targets, served.targets);
+        EXPECT_EQ(targetsToServe(served.targets, false).targets.size(), served.targets.size() - shared.size());
+    }
 }
 
 TEST_F(TerminalTargetsTest, OriginFileEncodings)

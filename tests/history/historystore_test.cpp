@@ -103,6 +103,10 @@ TEST(HistoryStore, TwoWritersInTheSameMillisecondKeepBothPolls)
     const std::vector<HistoryPoint> points = window.points("EURUSD", kNoon, kNoon + 1000);
     ASSERT_EQ(points.size(), 2u);
     EXPECT_EQ(points[0].price + points[1].price, "12");
+    // A clock that stands still (or was set back) loses no poll either.
+    for (int poll = 0; poll < 20; ++poll)
+        ASSERT_TRUE(window.recordPoll(kNoon, {demoRecord("EURUSD", "3", "0.1")})) << poll;
+    EXPECT_EQ(window.points("EURUSD", kNoon, kNoon + 1000).size(), 22u);
     EXPECT_TRUE(messages.empty());
 }
 

@@ -1,0 +1,259 @@
+// SPDX-License-Identifier: MIT
+// quorvane-bridge as a user and systemd meet it: against the loopback service
+// with a scratch terminal tree, the lock it shares with the window, its exit
+// codes, its end on a signal and what it tells the service manager.
+
+#include "bridgerun.h"
+#include "loopbackserver.h"
+
+#include "app/singleinstance.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+namespace quorvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+const std::string kRecords = "(Symbol=EURUSD,Price=1.0841,Time=2026.12.08 10:15,Signal=0.12)"
+                             "(Symbol=GBPUSD,Price=1.2710,Time=2026.12.08 10:15,Signal=-0.18)"
+                             "(Symbol=USDJPYm,Price=148.20,Time=2026.12.08 10:15,Signal=0.05)";
+
+std::string envelope(const std::string& reply)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+           "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body><ns1:SignalResponse xmlns:ns1=\"urn:HelloWorld\"><return>"
+        + reply + "</return></ns1:SignalResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+HttpReply records(const HttpRequest&, int) { return httpReply(200, "OK", envelope(kRecords)); }
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(BridgeOnce, WritesTheSignalFilesAndLeavesThemInPlace)
+{
+    LoopbackServer service(records);
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    EXPECT_EQ(bridge.runToEnd({"--once"}), 0) << bridge.stderrText();
+    EXPECT_EQ(readFile(bridge.signalFolder + "EURUSD"), "(Symbol=EURUSD,Price=1.0841,Time=2026.12.08 10:15,Signal=0.12)");
+    EXPECT_TRUE(contains(readFile(bridge.signalFolder + "USDJPY"), "Price=148.20"));
+    EXPECT_EQ(bridge.stderrText(), "");
+    EXPECT_FALSE(fs::exists(bridge.errorLog));
+    EXPECT_EQ(readFile(bridge.folder + "quorvane.INI").find("MaxS"), std::string::npos) << "the settings were written";
+
+    // The poll is in the history, and the export hands it out as it came.
+    EXPECT_EQ(bridge.runToEnd({"--export-history", "--symbol", "EURUSD"}), 0) << bridge.stderrText();
+    const std::string csv = readFile(bridge.folder + "stdout.txt");
+    EXPECT_EQ(csv.rfind("received_utc,symbol,price,market_time,signal\r\n", 0), 0u) << csv;
+    EXPECT_TRUE(contains(csv, ",EURUSD,1.0841,2026.12.08 10:15,0.12\r\n")) << csv;
+    EXPECT_FALSE(contains(csv, "USDJPY")) << csv;
+}
+
+TEST(BridgeOnce, AFailedPollExitsOneWithTheErrorOnStderrAndInTheErrorLog)
+{
+    const struct {
+        const char* name;
+        LoopbackServer::Responder answer;
+        const char* said;
+        bool logged; // an empty reply is no failure of the call: no log line
+    } rows[] = {
+        {"ServiceFault",
+         [](const HttpRequest&, int) {
+             return httpReply(500, "Internal Server Error",
+                              "<?xml version=\"1.0\"?><SOAP-ENV:Envelope "
+                              "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"><SOAP-ENV:Body>"
+                              "<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>Server is busy"
+                              "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>");
+         },
+         "Disconnect! Server is busy", true},
+        {"EmptyReply", [](const HttpRequest&, int) { return httpReply(200, "OK", envelope("")); }, "Data Error!",
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer service(row.answer);
+        BridgeRun bridge;
+        bridge.settings(bridge.terminal, service.url());
+        EXPECT_EQ(bridge.runToEnd({"--once"}), 1);
+        EXPECT_TRUE(contains(bridge.stderrText(), row.said)) << bridge.stderrText();
+        EXPECT_TRUE(fs::is_empty(bridge.signalFolder));
+        EXPECT_EQ(contains(readFile(bridge.errorLog), "Server is busy, , "), row.logged) << readFile(bridge.errorLog);
+    }
+}
+
+TEST(BridgeStart, RefusesSettingsItCannotWorkWithBeforeAnyPoll)
+{
+    const struct {
+        const char* name;
+        std::string folder; // relative to the scratch folder; "" for none
+        std::vector<std::string> args;
+        const char* said;
+    } rows[] = {
+        {"NoTerminalFolder", "", {}, "no terminal folder is set in"},
+        {"FolderDoesNotExist", "gone", {"--once"}, "does not exist"},
+        {"FolderWithoutSignalFolder", "empty", {}, "has no signal folder"},
+        {"UnknownOption", "mt4", {"--daemon"}, "unknown option --daemon"},
+        {"SymbolWithoutExport", "mt4", {"--symbol", "EURUSD"}, "--symbol and --since go with --export-history"},
+        {"SinceNoDate", "mt4", {"--export-history", "--since", "2026-13-01"}, "--since wants a date"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackServer service(records);
+        BridgeRun bridge;
+        fs::create_directory(bridge.folder + "empty");
+        fs::create_directories(bridge.folder + "empty/experts");
+        bridge.settings(row.folder.empty() ? "" : bridge.folder + row.folder, service.url());
+        EXPECT_EQ(bridge.runToEnd(row.args), 2);
+        EXPECT_TRUE(contains(bridge.stderrText(), row.said)) << bridge.stderrText();
+        EXPECT_EQ(service.acceptedConnections(), 0) << "polled although refused";
+    }
+}
+
+TEST(BridgeHelp, NamesTheFilesInUse)
+{
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, "http://127.0.0.1:9/webservice/server.php");
+    EXPECT_EQ(bridge.runToEnd({"--help"}), 0);
+    const std::string help = readFile(bridge.folder + "stdout.txt");
+    EXPECT_TRUE(contains(help, "Settings file: " + bridge.folder + "quorvane.INI\n")) << help;
+    EXPECT_TRUE(contains(help, "Error log: " + bridge.errorLog + "\n")) << help;
+    EXPECT_TRUE(contains(help, "Signal files: " + bridge.signalFolder + "\n")) << help;
+}
+
+// Under systemd: READY=1 after the first poll, with the status and the count;
+// at a stop request the end is announced, EURUSD's file goes, the rest stays.
+TEST(BridgeService, NotifiesAfterThePollAndCleansUpOnEachStopSignal)
+{
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sigabbrev_np(sig));
+        LoopbackServer service(records);
+        BridgeRun bridge;
+        bridge.settings(bridge.terminal, service.url());
+        bridge.listenForNotifications();
+        bridge.start();
+        EXPECT_EQ(bridge.notification(seconds(30)).value_or("none"),
+                  "READY=1\nSTATUS=Connected! 3 records\nWATCHDOG=1")
+            << bridge.stderrText();
+        ASSERT_TRUE(fs::exists(bridge.signalFolder + "EURUSD"));
+        bridge.signal(sig);
+        EXPECT_EQ(bridge.wait(seconds(30)), 0) << bridge.stderrText();
+        EXPECT_EQ(bridge.notification(milliseconds(0)).value_or("none"),
+                  "STOPPING=1\nSTATUS=Stopping on " + std::string("SIG") + sigabbrev_np(sig));
+        EXPECT_FALSE(fs::exists(bridge.signalFolder + "EURUSD"));
+        EXPECT_TRUE(fs::exists(bridge.signalFolder + "GBPUSD"));
+    }
+}
+
+// A service that accepts the call and never answers: the end must not wait
+// for the call's own time limit, and nothing may be written after the request.
+TEST(BridgeService, AStopWhileTheCallWaitsEndsAtOnceWithoutWriting)
+{
+    LoopbackServer service([](const HttpRequest&, int) { return HttpReply{"", false, true}; });
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    bridge.listenForNotifications();
+    bridge.start();
+    const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+    while (service.requests().empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(2));
+    ASSERT_FALSE(service.requests().empty()) << bridge.stderrText();
+    bridge.signal(SIGTERM);
+    // Well inside the client's 10 s limit, which a waiting end would take.
+    EXPECT_EQ(bridge.wait(seconds(5)), 0) << bridge.stderrText();
+    EXPECT_TRUE(fs::is_empty(bridge.signalFolder));
+    EXPECT_FALSE(fs::exists(bridge.errorLog));
+}
+
+TEST(BridgeLock, ABridgeStartedSecondNamesTheProgramThatRunsAndExitsOne)
+{
+    LoopbackServer service(records);
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    {
+        // The window's lock, held by this process in the window's name.
+        const auto window = makeNamedMutexIn(bridge.runtime, "quorvane");
+        ASSERT_TRUE(window->Create("Quorvane_2"));
+        EXPECT_EQ(bridge.runToEnd({}), 1);
+        EXPECT_TRUE(contains(bridge.stderrText(), "quorvane (pid " + std::to_string(::getpid()) + ") already runs"))
+            << bridge.stderrText();
+        EXPECT_EQ(service.acceptedConnections(), 0);
+    }
+    // Another bridge.
+    bridge.listenForNotifications();
+    bridge.start();
+    ASSERT_TRUE(bridge.notification(seconds(30)));
+    BridgeRun second;
+    second.runtime = bridge.runtime;
+    second.settings(second.terminal, service.url());
+    EXPECT_EQ(second.runToEnd({"--once"}), 1);
+    EXPECT_TRUE(contains(second.stderrText(), "quorvane-bridge (pid ")) << second.stderrText();
+    EXPECT_TRUE(fs::is_empty(second.signalFolder));
+    bridge.signal(SIGTERM);
+    EXPECT_EQ(bridge.wait(seconds(30)), 0);
+}
+
+// The window started while the bridge runs: it says on stderr that the bridge
+// holds the lock, then behaves as for a second copy of itself (its box; a
+// termination request closes it; exit 0), touching nothing.
+TEST(BridgeLock, AWindowStartedSecondSaysTheBridgeHoldsTheLock)
+{
+    LoopbackServer service(records);
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    bridge.listenForNotifications();
+    bridge.start();
+    ASSERT_TRUE(bridge.notification(seconds(30))) << bridge.stderrText();
+    const std::string output = bridge.folder + "window.txt";
+    const pid_t window = bridge.spawn(QUORVANE_WINDOW, {}, {"QT_QPA_PLATFORM=offscreen"}, output);
+    const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+    while (!contains(readFile(output), "holds the lock") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(2));
+    EXPECT_TRUE(contains(readFile(output), "quorvane-bridge (pid ")) << readFile(output);
+    // Its box waits; a termination request ends it as dismissing it would.
+    ASSERT_TRUE(catchesSignal(window, SIGTERM, seconds(30))) << readFile(output);
+    ::kill(window, SIGTERM);
+    const std::optional<int> code = waitForExit(window, seconds(30));
+    EXPECT_EQ(code, 0) << readFile(output);
+    bridge.signal(SIGTERM);
+    EXPECT_EQ(bridge.wait(seconds(30)), 0);
+}
+
+TEST(BridgeJournal, EachLineCarriesItsPriorityOnlyWhenStderrIsTheJournal)
+{
+    BridgeRun bridge;
+    bridge.settings("", "http://127.0.0.1:9/webservice/server.php");
+    // The file the child's stderr will be: its device and inode are known once it exists.
+    const std::string file = bridge.folder + "stderr.txt";
+    writeFile(file, "");
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    const std::string stream = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    const struct {
+        const char* name;
+        std::string journalStream;
+        const char* starts;
+    } rows[] = {
+        {"Journal", stream, "<3>no terminal folder"},
+        {"AnotherStream", std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino + 1), "quorvane-bridge: no "},
+        {"Malformed", stream + "x", "quorvane-bridge: no "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(bridge.runToEnd({}, {"JOURNAL_STREAM=" + row.journalStream}), 2);
+        EXPECT_EQ(bridge.stderrText().rfind(row.starts, 0), 0u) << bridge.stderrText();
+    }
+}
+
+} // namespace
+} // namespace quorvane::test
