@@ -235,6 +235,9 @@ void TForm1::readSettings()
     }
     m_history = attachHistory(m_poll, m_services.locations.historyFile, readHistoryDays(ini),
                               [this] { return m_services.clock().toMSecsSinceEpoch(); });
+    // The page shows what this window records, unless it was handed a history of its own.
+    if (!m_services.history && m_history)
+        m_historyPage->setSource(m_history.get());
 }
 
 void TForm1::writeSettings()

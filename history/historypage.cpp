@@ -171,6 +171,18 @@ void HistoryPage::setMaximumSignal(double maximum)
     m_chart->setMaximumSignal(maximum);
 }
 
+void HistoryPage::setSource(const HistorySource* source)
+{
+    m_source = source;
+    m_symbols.clear();
+    m_symbol.clear();
+    m_points.clear();
+    m_symbolBox->clear();
+    m_stale = true;
+    updateControls();
+    historyChanged();
+}
+
 void HistoryPage::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

@@ -41,6 +41,9 @@ public:
     HistoryPage(const HistorySource* source, Services services, QWidget* parent = nullptr);
     ~HistoryPage() override;
 
+    /// Reads from `source` from now on (may be null); what was shown goes.
+    void setSource(const HistorySource* source);
+
     QString symbol() const;
     /// Shows `shortName`'s records when the picker holds it; otherwise nothing changes.
     void setSymbol(const QString& shortName);
