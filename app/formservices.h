@@ -17,6 +17,8 @@
 
 namespace quorvane {
 
+class HistorySource;
+
 struct FormServices {
     /// Full path of the running executable; the expert advisor is found
     /// beside it.
@@ -40,6 +42,9 @@ struct FormServices {
     std::function<void(const std::string&)> showMessage = [](const std::string&) {};
     /// The application-wide error report.
     ErrorReporter reportError = showErrorBox;
+    /// The recorded polls the History page shows; not owned, outlives the
+    /// window. Null: no history is kept, and the page says so.
+    const HistorySource* history = nullptr;
 };
 
 } // namespace quorvane

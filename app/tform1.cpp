@@ -11,6 +11,7 @@
 #include "helloworld.h"
 #include "hintswitch.h"
 #include "app/historysetup.h"
+#include "history/historypage.h"
 #include "inifile.h"
 #include "lampimages.h"
 #include "platform.h"
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace quorvane {
 
@@ -80,6 +82,7 @@ TForm1::TForm1(FormServices services, QWidget* parent)
     setFixedSize(776, 566);
     buildComponents();
     connectHandlers();
+    addHistoryPage();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     runGuarded(m_services.reportError, [this] { FormCreate(); });
@@ -89,6 +92,24 @@ TForm1::~TForm1()
 {
     if (!m_destroyed)
         runGuarded(m_services.reportError, [this] { FormDestroy(); });
+}
+
+// The History page fills TabSheet4. Its bands follow the maximum signal value
+// as the lamps do; it reads the new records after every poll tick (connected
+// after Timer1Timer, so the poll has finished and been recorded).
+void TForm1::addHistoryPage()
+{
+    HistoryPage::Services services;
+    services.nowUtcMs = [this] { return m_services.clock().toMSecsSinceEpoch(); };
+    m_historyPage = new HistoryPage(m_services.history, std::move(services), m_ui->TabSheet4);
+    m_historyPage->setObjectName(QStringLiteral("HistoryPage"));
+    auto* layout = new QVBoxLayout(m_ui->TabSheet4);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_historyPage);
+    m_historyPage->setMaximumSignal(m_ui->TrackBar1->value() * 0.01);
+    connect(m_ui->TrackBar1, &QSlider::valueChanged, m_historyPage,
+            [this](int position) { m_historyPage->setMaximumSignal(position * 0.01); });
+    connect(m_timer, &QTimer::timeout, m_historyPage, guard([this] { m_historyPage->historyChanged(); }));
 }
 
 void TForm1::buildComponents()
@@ -214,6 +235,9 @@ void TForm1::readSettings()
     }
     m_history = attachHistory(m_poll, m_services.locations.historyFile, readHistoryDays(ini),
                               [this] { return m_services.clock().toMSecsSinceEpoch(); });
+    // The page shows what this window records, unless it was handed a history of its own.
+    if (!m_services.history && m_history)
+        m_historyPage->setSource(m_history.get());
 }
 
 void TForm1::writeSettings()

@@ -31,6 +31,7 @@ class TForm1;
 namespace quorvane {
 
 class HintSwitch;
+class HistoryPage;
 struct LampView;
 class TImageList;
 class TTrayIcon;
@@ -90,6 +91,8 @@ public:
     TTrayIcon* trayIcon() const { return m_trayIcon; }
     /// The popup menu of the tray icon (PopupMenu1).
     QMenu* popupMenu() const { return m_popupMenu; }
+    /// The History page (on TabSheet4); call its historyChanged() after each recorded poll.
+    HistoryPage* historyPage() const { return m_historyPage; }
 
 signals:
     /// The window was closed (close box, "&Exit", end of session); the program ends.
@@ -101,6 +104,7 @@ protected:
 
 private:
     void buildComponents();
+    void addHistoryPage();
     void connectHandlers();
     void readSettings();
     void writeSettings();
@@ -139,6 +143,7 @@ private:
     TTrayIcon* m_trayIcon = nullptr;
     QMenu* m_popupMenu = nullptr;
     HintSwitch* m_hints = nullptr;
+    HistoryPage* m_historyPage = nullptr;
     std::array<QLabel*, 17> m_images{};
     std::vector<QPixmap> m_pictures;
     bool m_destroyed = false;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <sstream>
 
 namespace quorvane {
 
@@ -182,6 +183,15 @@ void exportHistoryCsv(const std::string& historyFile, std::optional<std::string>
     out.flush();
     if (!out)
         throw Exception("Cannot write the history export");
+}
+
+std::string historyCsv(const std::vector<HistoryPoint>& points)
+{
+    std::ostringstream out;
+    writeCsvHeader(out);
+    for (const HistoryPoint& point : points)
+        writeCsvRow(out, point);
+    return out.str();
 }
 
 } // namespace quorvane

@@ -17,6 +17,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -34,6 +35,10 @@ void writeCsvHeader(std::ostream& out);
 
 /// One record as a CSV line, CRLF included.
 void writeCsvRow(std::ostream& out, const HistoryPoint& point);
+
+/// The header and one line per point, in the given order: what the History
+/// page exports, byte for byte as the command line writes it.
+std::string historyCsv(const std::vector<HistoryPoint>& points);
 
 /// A field as written: converted to UTF-8 as above and quoted where needed.
 std::string csvField(std::string_view bytes);

@@ -3,7 +3,7 @@
 # Only what is missing is installed, so a prepared machine pays nothing.
 set -eu
 PACKAGES="cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
- qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-tools-dev qt6-qpa-plugins libgl1-mesa-dev
+ qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev qt6-tools-dev qt6-qpa-plugins libgl1-mesa-dev
  libcurl4-openssl-dev libssl-dev ca-certificates libxml2-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
  php-cli php-soap curl python3 python3-zeep dbus-daemon libsystemd-dev systemd
  xvfb icewm xdotool imagemagick x11-utils fonts-dejavu-core locales

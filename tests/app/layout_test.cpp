@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabWidget>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,10 @@ protected:
         s.trayShell = std::make_unique<StandIn>();
         s.reportError = [this](const std::string& m) { reports.push_back(m); };
         form = std::make_unique<TForm1>(std::move(s));
+        // The History page is placed by layouts, which set its labels' places
+        // once it is shown; the other pages keep their fixed places meanwhile.
+        form->findChild<QTabWidget*>("PageControl1")->setCurrentWidget(form->findChild<QWidget*>("TabSheet4"));
+        form->show();
     }
 
     /// Where a label draws `text`, in its parent's coordinates, in whole pixels
