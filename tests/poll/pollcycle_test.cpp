@@ -18,20 +18,6 @@ using namespace quorvane::test;
 
 namespace {
 
-class ScriptedService : public HelloWorldPortType {
-public:
-    explicit ScriptedService(std::string reply) : m_reply(std::move(reply)) {}
-    std::string Signal(int, const std::string&) override
-    {
-        if (!m_reply.empty() && m_reply[0] == '!')
-            throw Exception(m_reply.substr(1));
-        return m_reply;
-    }
-
-private:
-    std::string m_reply;
-};
-
 struct Cycle {
     ScratchFolder dir;
     std::string reply;

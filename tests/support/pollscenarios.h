@@ -3,11 +3,30 @@
 // cycle: what a reply leads to in the status, the signal files and the error
 // log. Each front end has a driver that feeds the replies and compares.
 
+#include "core/exceptions.h"
+#include "feed/helloworld.h"
+
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvane::test {
+
+/// A signal service that answers a scenario's reply: "!text" fails the call with "text".
+class ScriptedService : public HelloWorldPortType {
+public:
+    explicit ScriptedService(std::string reply) : m_reply(std::move(reply)) {}
+    std::string Signal(int, const std::string&) override
+    {
+        if (!m_reply.empty() && m_reply[0] == '!')
+            throw Exception(m_reply.substr(1));
+        return m_reply;
+    }
+
+private:
+    std::string m_reply;
+};
 
 /// One scenario. A terminal folder with experts/files is set unless noted.
 struct PollScenario {

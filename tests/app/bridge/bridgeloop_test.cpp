@@ -21,20 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ScriptedService : public HelloWorldPortType {
-public:
-    explicit ScriptedService(std::string reply) : m_reply(std::move(reply)) {}
-    std::string Signal(int, const std::string&) override
-    {
-        if (!m_reply.empty() && m_reply[0] == '!')
-            throw Exception(m_reply.substr(1));
-        return m_reply;
-    }
-
-private:
-    std::string m_reply;
-};
-
 std::vector<std::string> names(const std::string& folder)
 {
     std::vector<std::string> found;
