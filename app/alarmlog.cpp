@@ -1,7 +1,7 @@
 #include "alarmlog.h"
 
-#include "exceptions.h"
-#include "files.h"
+#include "core/exceptions.h"
+#include "core/files.h"
 
 #include <fstream>
 #include <iterator>

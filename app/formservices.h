@@ -4,9 +4,9 @@
 
 #include "errorreport.h"
 #include "filelocations.h"
-#include "helloworld.h"
-#include "platform.h"
-#include "trayshell.h"
+#include "feed/helloworld.h"
+#include "bridge/platform.h"
+#include "trayicon/trayshell.h"
 #include "windownotifications.h"
 
 #include <QDateTime>

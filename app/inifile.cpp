@@ -1,8 +1,8 @@
 #include "inifile.h"
 
-#include "exceptions.h"
-#include "files.h"
-#include "text.h"
+#include "core/exceptions.h"
+#include "core/files.h"
+#include "core/text.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "settingcontrols.h"
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>

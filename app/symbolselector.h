@@ -3,7 +3,7 @@
 // bytes as item data. Its shown text cannot hold bytes that are no UTF-8, and
 // comparing that text would see a change on every poll.
 
-#include "records.h"
+#include "core/records.h"
 
 #include <string>
 #include <vector>

@@ -9,7 +9,7 @@
 #include "poll/pollcycle.h"
 #include "history/historystore.h"
 #include "notify/notifyrules.h"
-#include "terminaltargets.h"
+#include "bridge/terminaltargets.h"
 
 #include <QPixmap>
 #include <QWidget>

@@ -7,9 +7,9 @@
 
 #include "apppaths.h"
 #include "hintswitch.h"
-#include "signalfiles.h"
-#include "terminalfolder.h"
-#include "ttrayicon.h"
+#include "bridge/signalfiles.h"
+#include "bridge/terminalfolder.h"
+#include "trayicon/ttrayicon.h"
 
 namespace quorvane {
 

@@ -1,6 +1,6 @@
 #include "windownotifications.h"
 
-#include "ttrayicon.h"
+#include "trayicon/ttrayicon.h"
 
 namespace quorvane {
 

@@ -1,7 +1,7 @@
 #include "commonfolder.h"
 
 #include "folderlookup.h"
-#include "text.h"
+#include "core/text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "folderlookup.h"
 
-#include "text.h"
+#include "core/text.h"
 
 #include <system_error>
 

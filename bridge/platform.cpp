@@ -1,6 +1,6 @@
 #include "platform.h"
 
-#include "files.h"
+#include "core/files.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,9 +1,9 @@
 #include "signalfiles.h"
 
 #include "commonfolder.h"
-#include "exceptions.h"
-#include "files.h"
-#include "records.h"
+#include "core/exceptions.h"
+#include "core/files.h"
+#include "core/records.h"
 
 #include <exception>
 #include <unistd.h>

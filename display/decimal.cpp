@@ -1,6 +1,6 @@
 #include "decimal.h"
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <charconv>
 #include <cmath>

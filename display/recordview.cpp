@@ -2,7 +2,7 @@
 
 #include "decimal.h"
 #include "lamps.h"
-#include "records.h"
+#include "core/records.h"
 
 namespace quorvane {
 

@@ -2,7 +2,7 @@
 // The record display as data: everything the window shows for one market
 // record, worked out without widgets. The window only applies it.
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <array>
 #include <optional>

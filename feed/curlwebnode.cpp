@@ -1,6 +1,6 @@
 #include "curlwebnode.h"
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <curl/curl.h>
 #include <openssl/ssl.h>

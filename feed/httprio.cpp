@@ -1,7 +1,7 @@
 #include "httprio.h"
 
 #include "curlwebnode.h"
-#include "exceptions.h"
+#include "core/exceptions.h"
 #include "soapenvelope.h"
 #include "wsdl.h"
 

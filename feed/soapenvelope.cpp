@@ -1,7 +1,7 @@
 #include "soapenvelope.h"
 
 #include "core/text.h"
-#include "exceptions.h"
+#include "core/exceptions.h"
 #include "xmldoc.h"
 
 #include <libxml/tree.h>

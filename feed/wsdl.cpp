@@ -1,6 +1,6 @@
 #include "wsdl.h"
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 #include "xmldoc.h"
 
 namespace quorvane {

@@ -1,6 +1,6 @@
 #include "xmldoc.h"
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>

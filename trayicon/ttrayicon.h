@@ -4,7 +4,7 @@
 // the application window's task-bar button while the application sits in the
 // tray. It knows nothing of the program that uses it.
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 #include "timagelist.h"
 #include "trayshell.h"
 

@@ -5,11 +5,11 @@
 //
 // The loopback figures need php (the demo service, sim/start.sh).
 
-#include "acceptingtray.h"
-#include "formservices.h"
-#include "records.h"
-#include "scratchfolder.h"
-#include "tform1.h"
+#include "tests/support/acceptingtray.h"
+#include "app/formservices.h"
+#include "core/records.h"
+#include "tests/support/scratchfolder.h"
+#include "app/tform1.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

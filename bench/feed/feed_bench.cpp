@@ -3,10 +3,10 @@
 // per call as the poll makes it: our client, a bare libcurl POST of the same
 // bytes (the floor) and python3-zeep, compared by CPU time per call.
 
-#include "helloworld.h"
-#include "loopbackserver.h"
-#include "scratchfolder.h"
-#include "soapenvelope.h"
+#include "feed/helloworld.h"
+#include "tests/support/loopbackserver.h"
+#include "tests/support/scratchfolder.h"
+#include "feed/soapenvelope.h"
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>

@@ -1,6 +1,6 @@
 #include "demohistory.h"
 
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include <sys/stat.h>
 

@@ -9,7 +9,7 @@
 #include "history/historyexport.h"
 #include "history/historyreader.h"
 #include "history/historystore.h"
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include <benchmark/benchmark.h>
 

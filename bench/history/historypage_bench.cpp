@@ -3,7 +3,7 @@
 // drawn (read from history.sqlite, reduce, update, draw), and a redraw.
 
 #include "demohistory.h"
-#include "fakehistorysource.h"
+#include "tests/support/fakehistorysource.h"
 
 #include "history/historypage.h"
 #include "history/historyreader.h"

@@ -1,7 +1,7 @@
 // How long a directory of 10,000 subdirectories takes to expand: the tree
 // logic alone, and through the widget with its view laid out and painted.
-#include "cdirectoryoutline.h"
-#include "directoryoutline.h"
+#include "samples/cdiroutl/cdirectoryoutline.h"
+#include "samples/cdiroutl/directoryoutline.h"
 
 #include <QApplication>
 #include <QDir>

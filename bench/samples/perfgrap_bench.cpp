@@ -1,7 +1,7 @@
 // A committed sample must cost one scroll and one column, never a redraw of
 // the history: compare 10,000 Update calls with single full Replays on a
 // 400 x 200 graph with three series.
-#include "performancechart.h"
+#include "samples/perfgrap/performancechart.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // 30 December 1899, the date type of the calendar), from 1 January of year 1
 // to 31 December 9999, and the arithmetic of the month grid.
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 namespace quorvane::calendar {
 

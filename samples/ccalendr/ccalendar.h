@@ -3,7 +3,7 @@
 // and six week rows of day numbers. The selected cell is the calendar's day.
 
 #include "calendarmath.h"
-#include "propertywrite.h"
+#include "samples/common/propertywrite.h"
 
 #include <QDate>
 #include <QPixmap>

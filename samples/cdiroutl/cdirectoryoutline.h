@@ -5,7 +5,7 @@
 
 #include "directoryoutline.h"
 #include "directorysystem.h"
-#include "propertywrite.h"
+#include "samples/common/propertywrite.h"
 
 #include <QTreeView>
 

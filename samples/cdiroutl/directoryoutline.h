@@ -8,7 +8,7 @@
 // cleared, however many items are inserted elsewhere.
 
 #include "directorysystem.h"
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <QObject>
 #include <QString>

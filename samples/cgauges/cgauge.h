@@ -3,7 +3,7 @@
 // maximum, as a whole percentage, in one of five forms.
 
 #include "gaugepicture.h"
-#include "propertywrite.h"
+#include "samples/common/propertywrite.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // The gauge's range rules and the geometry of its five forms, as plain
 // arithmetic: tests check them without painting anything.
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <cstdint>
 

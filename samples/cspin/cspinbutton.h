@@ -3,7 +3,7 @@
 // or down. The keyboard's arrow keys press them, the space key presses the
 // focused one.
 
-#include "propertywrite.h"
+#include "samples/common/propertywrite.h"
 #include "repeattimer.h"
 
 #include <QImage>

@@ -2,7 +2,7 @@
 // TCSpinEdit: a single-line integer field with a spin button at its right
 // edge. The text is the state: Value is read from it and written to it.
 
-#include "propertywrite.h"
+#include "samples/common/propertywrite.h"
 
 #include <QLineEdit>
 

@@ -2,7 +2,7 @@
 // TTimerSpeedButton: a flat button that clicks on release over it and, when
 // allowed, repeats while held: first after 400 ms, then every 100 ms.
 
-#include "handlerreport.h"
+#include "samples/common/handlerreport.h"
 #include "repeattimer.h"
 
 #include <QImage>

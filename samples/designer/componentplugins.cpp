@@ -2,12 +2,12 @@
 
 #include "componenticons.h"
 
-#include "ccalendar.h"
-#include "cdirectoryoutline.h"
-#include "cgauge.h"
-#include "cspinbutton.h"
-#include "cspinedit.h"
-#include "perfgrap.h"
+#include "samples/ccalendr/ccalendar.h"
+#include "samples/cdiroutl/cdirectoryoutline.h"
+#include "samples/cgauges/cgauge.h"
+#include "samples/cspin/cspinbutton.h"
+#include "samples/cspin/cspinedit.h"
+#include "samples/perfgrap/perfgrap.h"
 
 #include <QtPlugin>
 
@@ -56,27 +56,27 @@ ComponentCollection::ComponentCollection(QObject* parent)
     : QObject(parent)
 {
     const ComponentInfo infos[] = {
-        {QStringLiteral("quorvane::TPerformanceGraph"), QStringLiteral("perfgrap.h"),
+        {QStringLiteral("quorvane::TPerformanceGraph"), QStringLiteral("samples/perfgrap/perfgrap.h"),
          QStringLiteral("Scrolling strip chart of recent samples"),
          QStringLiteral("Each Update commits the points given since the last one as a column at the right edge."),
          QStringLiteral("performanceGraph"), false, &performanceGraphIcon, factory<TPerformanceGraph>()},
-        {QStringLiteral("quorvane::TCGauge"), QStringLiteral("cgauge.h"),
+        {QStringLiteral("quorvane::TCGauge"), QStringLiteral("samples/cgauges/cgauge.h"),
          QStringLiteral("Progress between a minimum and a maximum"),
          QStringLiteral("Text, horizontal or vertical bar, pie or needle, with the percentage written over it."),
          QStringLiteral("gauge"), false, &gaugeIcon, factory<TCGauge>()},
-        {QStringLiteral("quorvane::TCSpinEdit"), QStringLiteral("cspinedit.h"),
+        {QStringLiteral("quorvane::TCSpinEdit"), QStringLiteral("samples/cspin/cspinedit.h"),
          QStringLiteral("Integer field with a spin button"),
          QStringLiteral("Steps by Increment within MinValue and MaxValue; equal bounds mean no range."),
          QStringLiteral("spinEdit"), false, &spinEditIcon, factory<TCSpinEdit>()},
-        {QStringLiteral("quorvane::TCSpinButton"), QStringLiteral("cspinbutton.h"),
+        {QStringLiteral("quorvane::TCSpinButton"), QStringLiteral("samples/cspin/cspinbutton.h"),
          QStringLiteral("Two auto-repeating arrow buttons"),
          QStringLiteral("Raises OnUpClick and OnDownClick, repeating while held."),
          QStringLiteral("spinButton"), false, &spinButtonIcon, factory<TCSpinButton>()},
-        {QStringLiteral("quorvane::TCCalendar"), QStringLiteral("ccalendar.h"),
+        {QStringLiteral("quorvane::TCCalendar"), QStringLiteral("samples/ccalendr/ccalendar.h"),
          QStringLiteral("Month calendar grid"),
          QStringLiteral("One month as a 7 x 7 grid; the selected cell is the calendar's day."),
          QStringLiteral("calendar"), false, &calendarIcon, factory<TCCalendar>()},
-        {QStringLiteral("quorvane::TCDirectoryOutline"), QStringLiteral("cdirectoryoutline.h"),
+        {QStringLiteral("quorvane::TCDirectoryOutline"), QStringLiteral("samples/cdiroutl/cdirectoryoutline.h"),
          QStringLiteral("Directory tree down to the current directory"),
          QStringLiteral("Reads each level when it is first expanded; a click makes a directory current."),
          QStringLiteral("directoryOutline"), false, &directoryOutlineIcon,

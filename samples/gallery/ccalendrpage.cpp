@@ -2,7 +2,7 @@
 // start of the week and the date as text.
 #include "pages.h"
 
-#include "ccalendar.h"
+#include "samples/ccalendr/ccalendar.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

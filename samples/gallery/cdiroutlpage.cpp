@@ -3,7 +3,7 @@
 // case rule.
 #include "pages.h"
 
-#include "cdirectoryoutline.h"
+#include "samples/cdiroutl/cdirectoryoutline.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "pages.h"
 
-#include "cgauge.h"
+#include "samples/cgauges/cgauge.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -2,8 +2,8 @@
 // step-only fields, and a stand-alone spin button driving a counter.
 #include "pages.h"
 
-#include "cspinbutton.h"
-#include "cspinedit.h"
+#include "samples/cspin/cspinbutton.h"
+#include "samples/cspin/cspinedit.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "pages.h"
 
-#include "perfgrap.h"
+#include "samples/perfgrap/perfgrap.h"
 
 #include <QLabel>
 #include <QTimer>

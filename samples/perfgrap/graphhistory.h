@@ -3,7 +3,7 @@
 // values into pixels. No widgets and no painting, so that tests can check the
 // ring walk and the scale without a window.
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 
 #include <QtGui/qrgb.h>
 

@@ -4,7 +4,7 @@
 // the last one as one column at the right edge.
 
 #include "performancechart.h"
-#include "propertywrite.h"
+#include "samples/common/propertywrite.h"
 
 #include <QWidget>
 

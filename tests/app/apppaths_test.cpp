@@ -1,4 +1,4 @@
-#include "apppaths.h"
+#include "app/apppaths.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // folder can be had. Permissions only bind ordinary users, and the suite may
 // run as root, so every case runs in a child process as "nobody" then.
 
-#include "scratchfolder.h"
-#include "unprivileged.h"
+#include "tests/support/scratchfolder.h"
+#include "tests/support/unprivileged.h"
 
-#include "filelocations.h"
+#include "app/filelocations.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "inifile.h"
+#include "app/inifile.h"
 
-#include "exceptions.h"
-#include "scratchfolder.h"
-#include "unprivileged.h"
+#include "core/exceptions.h"
+#include "tests/support/scratchfolder.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 

@@ -4,13 +4,13 @@
 // Registered three times: at 96 DPI, with QT_SCALE_FACTOR=2 and under full
 // hinting without antialiasing, the widest text a desktop may draw.
 
-#include "qtapp.h"
-#include "scratchfolder.h"
+#include "tests/support/qtapp.h"
+#include "tests/support/scratchfolder.h"
 
-#include "apptitle.h"
-#include "exceptions.h"
-#include "formservices.h"
-#include "tform1.h"
+#include "app/apptitle.h"
+#include "core/exceptions.h"
+#include "app/formservices.h"
+#include "app/tform1.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "settingstable.h"
+#include "app/settingstable.h"
 
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

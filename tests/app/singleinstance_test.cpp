@@ -1,8 +1,8 @@
-#include "singleinstance.h"
+#include "app/singleinstance.h"
 
 #include <gtest/gtest.h>
 
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include <csignal>
 #include <cstdlib>

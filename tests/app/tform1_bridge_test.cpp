@@ -1,7 +1,7 @@
 // The main window and the trading terminal: signal files per short name, the
 // folder choice, every folder layout, and the shell and sound handlers.
 
-#include "windowfixture.h"
+#include "tests/support/windowfixture.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // The record display of the main window: lamps, arrow, tray picture, labels
 // and colours, the track bar, and the display under a comma-decimal locale.
 
-#include "windowfixture.h"
+#include "tests/support/windowfixture.h"
 
 #include <QLocale>
 #include <QSlider>

@@ -1,10 +1,10 @@
 // The poll cycle of the main window: statuses, error-log lines, the symbol
 // selector across polls, and a first run against a real SOAP endpoint on loopback.
 
-#include "windowfixture.h"
+#include "tests/support/windowfixture.h"
 
-#include "loopbackserver.h"
-#include "pollscenarios.h"
+#include "tests/support/loopbackserver.h"
+#include "tests/support/pollscenarios.h"
 #include "history/historyreader.h"
 
 #include <QTimer>

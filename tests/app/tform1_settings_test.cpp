@@ -1,9 +1,9 @@
 // The main window across a run: settings read into the controls and written
 // back, 8-bit texts that survive, the hint switch, and the alarm log.
 
-#include "windowfixture.h"
+#include "tests/support/windowfixture.h"
 
-#include "alarmlog.h"
+#include "app/alarmlog.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // The window itself and its small helpers: size, the tray menu's "&Exit", the
 // error guard and the termination watch.
 
-#include "windowfixture.h"
+#include "tests/support/windowfixture.h"
 
-#include "terminationwatch.h"
+#include "app/terminationwatch.h"
 
 #include <QMenu>
 #include <QMessageBox>

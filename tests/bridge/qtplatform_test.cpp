@@ -2,10 +2,10 @@
 // "open.wav", ".exe" targets going to Wine; and what the build stages beside
 // the executable: the opening chime and the expert advisor's source.
 
-#include "qtplatform.h"
+#include "bridge/qtplatform.h"
 
-#include "qtapp.h"
-#include "scratchfolder.h"
+#include "tests/support/qtapp.h"
+#include "tests/support/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Signal files: exactly the newest record per short name, replaced in one step,
 // never outside experts/files, and the failures that end the writing.
 
-#include "signalfiles.h"
+#include "bridge/signalfiles.h"
 
-#include "exceptions.h"
-#include "scratchfolder.h"
-#include "unprivileged.h"
+#include "core/exceptions.h"
+#include "tests/support/scratchfolder.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Choosing the terminal folder through a stand-in dialog on a real temporary
 // file system, installing the expert advisor, and the two buttons.
 
-#include "terminalfolder.h"
+#include "bridge/terminalfolder.h"
 
-#include "platform.h"
-#include "scratchfolder.h"
+#include "bridge/platform.h"
+#include "tests/support/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

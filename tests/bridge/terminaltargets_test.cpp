@@ -2,10 +2,10 @@
 // terminals do: before build 600, portable, data folders in a Wine prefix,
 // and the broken trees a user's machine may hold.
 
-#include "terminaltargets.h"
+#include "bridge/terminaltargets.h"
 
-#include "commonfolder.h"
-#include "scratchfolder.h"
+#include "bridge/commonfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

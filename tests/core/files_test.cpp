@@ -1,10 +1,10 @@
 // The file writer: atomic replacement where the folder allows it, writing in
 // place where it does not, and what an existing file keeps either way.
 
-#include "files.h"
+#include "core/files.h"
 
-#include "scratchfolder.h"
-#include "unprivileged.h"
+#include "tests/support/scratchfolder.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 

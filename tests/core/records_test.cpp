@@ -1,6 +1,6 @@
 // Edge cases of the reply format: cutting, field lookup, selector sync.
 
-#include "records.h"
+#include "core/records.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "decimal.h"
+#include "display/decimal.h"
 
-#include "exceptions.h"
-#include "regional.h"
+#include "core/exceptions.h"
+#include "display/regional.h"
 
 #include <gtest/gtest.h>
 

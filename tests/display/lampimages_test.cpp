@@ -1,4 +1,4 @@
-#include "lampimages.h"
+#include "display/lampimages.h"
 
 #include <gtest/gtest.h>
 

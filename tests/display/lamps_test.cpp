@@ -1,4 +1,4 @@
-#include "lamps.h"
+#include "display/lamps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "recordview.h"
+#include "display/recordview.h"
 
-#include "records.h"
+#include "core/records.h"
 
 #include <gtest/gtest.h>
 

@@ -5,13 +5,13 @@
 // The tests run as root, where permission bits do not stop a write, so an
 // unwritable file is made by putting a folder where the file should be, and an
 // unwritable folder by making its path pass through a regular file.
-#include "exceptions.h"
-#include "formharness.h"
-#include "helloworld.h"
-#include "loopbackservice.h"
-#include "qtapp.h"
-#include "records.h"
-#include "tform1.h"
+#include "core/exceptions.h"
+#include "tests/support/formharness.h"
+#include "feed/helloworld.h"
+#include "tests/support/loopbackservice.h"
+#include "tests/support/qtapp.h"
+#include "core/records.h"
+#include "app/tform1.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 // must come up (the single-instance lock dies with its holder). A termination
 // request during start-up ends it normally instead; copies with runtime
 // folders of their own run side by side, copies sharing one do not.
-#include "formharness.h"
-#include "inifile.h"
-#include "loopbackservice.h"
-#include "records.h"
+#include "tests/support/formharness.h"
+#include "app/inifile.h"
+#include "tests/support/loopbackservice.h"
+#include "core/records.h"
 
 #include <gtest/gtest.h>
 

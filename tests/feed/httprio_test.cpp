@@ -2,12 +2,12 @@
 // and body, status and fault handling, connection lifetime, time-outs, size,
 // and the description form (WSDL).
 
-#include "feedtest.h"
-#include "helloworld.h"
-#include "httprio.h"
-#include "loopbackserver.h"
-#include "soapenvelope.h"
-#include "wsdl.h"
+#include "tests/support/feedtest.h"
+#include "feed/helloworld.h"
+#include "feed/httprio.h"
+#include "tests/support/loopbackserver.h"
+#include "feed/soapenvelope.h"
+#include "feed/wsdl.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

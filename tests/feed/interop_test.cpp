@@ -1,9 +1,9 @@
 // The client and the command-line tool against the demo signal service
 // (PHP SoapServer from sim/), as the program meets a real SOAP stack.
 
-#include "feedtest.h"
-#include "helloworld.h"
-#include "records.h"
+#include "tests/support/feedtest.h"
+#include "feed/helloworld.h"
+#include "core/records.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

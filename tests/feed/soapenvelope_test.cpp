@@ -1,7 +1,7 @@
 // The envelope bytes of a call and the decoding of canned response bodies.
 
-#include "feedtest.h"
-#include "soapenvelope.h"
+#include "tests/support/feedtest.h"
+#include "feed/soapenvelope.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

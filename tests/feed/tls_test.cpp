@@ -2,12 +2,12 @@
 // the chain must lead to a trusted CA, while the host name and the validity
 // dates are let pass. Real handshakes through CurlWebNode.
 
-#include "curlwebnode.h"
-#include "feedtest.h"
-#include "helloworld.h"
-#include "httprio.h"
-#include "loopbackserver.h"
-#include "testcertificates.h"
+#include "feed/curlwebnode.h"
+#include "tests/support/feedtest.h"
+#include "feed/helloworld.h"
+#include "feed/httprio.h"
+#include "tests/support/loopbackserver.h"
+#include "tests/support/testcertificates.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -6,5 +6,4 @@ add_library(quorvane_fuzz_checks STATIC
     ${CMAKE_CURRENT_LIST_DIR}/recordscheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/inicheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/decodercheck.cpp)
-target_include_directories(quorvane_fuzz_checks PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(quorvane_fuzz_checks PUBLIC quorvane_feed quorvane_app_core PRIVATE quorvane_flags)

@@ -1,7 +1,7 @@
 #include "checks.h"
 
-#include "exceptions.h"
-#include "soapenvelope.h"
+#include "core/exceptions.h"
+#include "feed/soapenvelope.h"
 
 #include <cctype>
 #include <typeinfo>

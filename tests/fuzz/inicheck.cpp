@@ -1,6 +1,6 @@
 #include "checks.h"
 
-#include "inifile.h"
+#include "app/inifile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "checks.h"
 
-#include "records.h"
+#include "core/records.h"
 
 #include <algorithm>
 #include <vector>

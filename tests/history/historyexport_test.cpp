@@ -4,7 +4,7 @@
 // disturbs a writer.
 
 #include "historytest.h"
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include "core/exceptions.h"
 #include "history/historyexport.h"

@@ -3,8 +3,8 @@
 // one started, and a writer killed at any moment keeps every finished poll.
 
 #include "historytest.h"
-#include "scratchfolder.h"
-#include "unprivileged.h"
+#include "tests/support/scratchfolder.h"
+#include "tests/support/unprivileged.h"
 
 #include "history/historyreader.h"
 

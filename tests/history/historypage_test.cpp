@@ -1,9 +1,9 @@
 // The History page against an in-memory history: what it asks for, what it
 // draws, what it exports; and the reduction and CSV text beneath it.
 
-#include "fakehistorysource.h"
-#include "qtapp.h"
-#include "scratchfolder.h"
+#include "tests/support/fakehistorysource.h"
+#include "tests/support/qtapp.h"
+#include "tests/support/scratchfolder.h"
 
 #include "history/historyexport.h"
 #include "history/historypage.h"

@@ -4,7 +4,7 @@
 //   history_page_shot docs/images/history.png
 //   QT_SCALE_FACTOR=2 history_page_shot docs/images/history@2x.png
 
-#include "fakehistorysource.h"
+#include "tests/support/fakehistorysource.h"
 
 #include "history/historypage.h"
 

@@ -2,7 +2,7 @@
 // number where it is one, and old polls leave on time.
 
 #include "historytest.h"
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include "core/records.h"
 #include "history/historyreader.h"

@@ -6,8 +6,8 @@
 #include "notify/dbusnotifier.h"
 #include "notify/notifyrules.h"
 
-#include "qtapp.h"
-#include "scratchfolder.h"
+#include "tests/support/qtapp.h"
+#include "tests/support/scratchfolder.h"
 
 #include <QDBusConnection>
 #include <QProcess>

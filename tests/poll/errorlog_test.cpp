@@ -1,8 +1,8 @@
 // The error-log line: its format, the cap on quoted texts, the append.
 
 #include "poll/errorlog.h"
-#include "exceptions.h"
-#include "scratchfolder.h"
+#include "core/exceptions.h"
+#include "tests/support/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

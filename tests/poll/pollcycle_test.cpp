@@ -5,8 +5,8 @@
 #include "poll/pollcycle.h"
 
 #include "core/exceptions.h"
-#include "pollscenarios.h"
-#include "scratchfolder.h"
+#include "tests/support/pollscenarios.h"
+#include "tests/support/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // kind of good and bad reply. Afterwards nothing may have grown or leaked,
 // every failed poll must have left exactly one log entry, and the signal
 // files must hold the last good records.
-#include "formharness.h"
-#include "loopbackservice.h"
-#include "qtapp.h"
-#include "records.h"
-#include "tform1.h"
+#include "tests/support/formharness.h"
+#include "tests/support/loopbackservice.h"
+#include "tests/support/qtapp.h"
+#include "core/records.h"
+#include "app/tform1.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // its full path without a desktop. The tray icon's own tests record and refuse
 // calls with a stand-in of their own.
 
-#include "trayshell.h"
+#include "trayicon/trayshell.h"
 
 #include <string>
 #include <vector>

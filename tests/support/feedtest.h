@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by the feed tests.
 
-#include "exceptions.h"
+#include "core/exceptions.h"
 #include "scratchfolder.h"
 
 #include <functional>

@@ -2,9 +2,9 @@
 
 #include "acceptingtray.h"
 #include "poll/logtimestamp.h"
-#include "httprio.h"
-#include "tform1.h"
-#include "trayshell.h"
+#include "feed/httprio.h"
+#include "app/tform1.h"
+#include "trayicon/trayshell.h"
 
 #include <QStatusBar>
 

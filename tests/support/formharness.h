@@ -4,7 +4,7 @@
 // the settings file and a terminal folder with experts/files all live in the
 // scratch folder; the signal service is reached through `urlForPoll`.
 
-#include "formservices.h"
+#include "app/formservices.h"
 #include "scratchfolder.h"
 
 #include <chrono>

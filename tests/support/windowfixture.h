@@ -8,13 +8,13 @@
 #include "scratchfolder.h"
 
 #include "poll/logtimestamp.h"
-#include "errorreport.h"
-#include "exceptions.h"
-#include "formservices.h"
-#include "inifile.h"
-#include "terminalfolder.h"
-#include "tform1.h"
-#include "ttrayicon.h"
+#include "app/errorreport.h"
+#include "core/exceptions.h"
+#include "app/formservices.h"
+#include "app/inifile.h"
+#include "bridge/terminalfolder.h"
+#include "app/tform1.h"
+#include "trayicon/ttrayicon.h"
 
 #include <QComboBox>
 #include <QLabel>

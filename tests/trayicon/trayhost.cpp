@@ -3,7 +3,7 @@
 // release with "&Restore" and "&Exit"). It reports what happens on stdout so
 // an end-to-end test can follow it.
 
-#include "ttrayicon.h"
+#include "trayicon/ttrayicon.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The notification area on Qt: which messages an action becomes, the icons it
 // holds, and delivery to the record's window.
 
-#include "trayshell.h"
+#include "trayicon/trayshell.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // rule, pictures and animation, references that go away, and moving the window
 // into the tray and back.
 
-#include "ttrayicon.h"
+#include "trayicon/ttrayicon.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <QApplication>
 #include <QMenu>

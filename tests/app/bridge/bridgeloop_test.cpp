@@ -3,8 +3,8 @@
 // --once run of BridgeLoop per reply, the outcome read where systemd and the
 // expert advisor read it (the status text, the signal files, the error log).
 
-#include "pollscenarios.h"
-#include "scratchfolder.h"
+#include "tests/support/pollscenarios.h"
+#include "tests/support/scratchfolder.h"
 
 #include "app/bridge/bridgeloop.h"
 #include "core/exceptions.h"

@@ -4,7 +4,7 @@
 // codes, its end on a signal and what it tells the service manager.
 
 #include "bridgerun.h"
-#include "loopbackserver.h"
+#include "tests/support/loopbackserver.h"
 
 #include "app/singleinstance.h"
 

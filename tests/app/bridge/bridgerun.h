@@ -5,7 +5,7 @@
 // tree with experts/files, a runtime folder for the lock and, on request, a
 // notify socket that stands in for systemd.
 
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 
 #include <sys/types.h>
 

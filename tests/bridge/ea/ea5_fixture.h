@@ -5,7 +5,7 @@
 // advisor did.
 
 #include "ea5.h"
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 #include "simulator5.h"
 
 #include <gtest/gtest.h>

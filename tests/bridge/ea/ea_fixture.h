@@ -3,7 +3,7 @@
 // sandbox, and Quorvane's polls as the advisor sees them.
 
 #include "ea.h"
-#include "scratchfolder.h"
+#include "tests/support/scratchfolder.h"
 #include "simulator.h"
 
 #include <gtest/gtest.h>

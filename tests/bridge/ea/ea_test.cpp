@@ -2,7 +2,7 @@
 // simulated terminal: what it reads, when it decides, what it shows.
 
 #include "ea_fixture.h"
-#include "signalfiles.h"
+#include "bridge/signalfiles.h"
 
 #include <algorithm>
 #include <cmath>

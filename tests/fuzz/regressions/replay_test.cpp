@@ -1,7 +1,7 @@
 // Every saved fuzz input, seeds and findings alike, must still satisfy the
 // invariant its fuzzer checks. A finding is kept here once it is fixed.
-#include "checks.h"
-#include "scratchfolder.h"
+#include "tests/fuzz/checks.h"
+#include "tests/support/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

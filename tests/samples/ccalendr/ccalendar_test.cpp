@@ -1,9 +1,9 @@
 // Calendar grid: date arithmetic over the whole range, the month layout per
 // StartOfWeek, stepping with its notifications, the date-encode error, clicks.
-#include "calendarmath.h"
-#include "ccalendar.h"
+#include "samples/ccalendr/calendarmath.h"
+#include "samples/ccalendr/ccalendar.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <QDate>
 #include <QSignalSpy>

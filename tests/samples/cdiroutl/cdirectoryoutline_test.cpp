@@ -1,9 +1,9 @@
 // Directory outline on a temporary tree: lazy levels, sorting, case forcing,
 // path walking and its errors, then the widget's view of the same tree.
-#include "cdirectoryoutline.h"
-#include "directoryoutline.h"
+#include "samples/cdiroutl/cdirectoryoutline.h"
+#include "samples/cdiroutl/directoryoutline.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // Gauge: range rules, rendered pixels of every form with the exclusive-or
 // text, and when the widget rebuilds its picture.
-#include "cgauge.h"
-#include "gaugepicture.h"
+#include "samples/cgauges/cgauge.h"
+#include "samples/cgauges/gaugepicture.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <gtest/gtest.h>
 

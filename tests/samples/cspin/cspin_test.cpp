@@ -1,11 +1,11 @@
 // Spin button and spin edit: the plain rules, repeat timing through a clock
 // the test moves, the size rule, keys, the value cases and the typing filter.
-#include "cspinbutton.h"
-#include "cspinedit.h"
-#include "spinrules.h"
-#include "timerspeedbutton.h"
+#include "samples/cspin/cspinbutton.h"
+#include "samples/cspin/cspinedit.h"
+#include "samples/cspin/spinrules.h"
+#include "samples/cspin/timerspeedbutton.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <QClipboard>
 #include <QMouseEvent>

@@ -3,7 +3,7 @@
 // components get the values through their setters' rules.
 #include "ui_componentsform.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <QDir>
 

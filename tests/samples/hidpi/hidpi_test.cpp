@@ -1,11 +1,11 @@
 // The widgets on a screen of twice the density (run with QT_SCALE_FACTOR=2):
 // what reaches the screen is the cached picture copied 1:1, drawn at two
 // device pixels per control pixel, never a 1x picture scaled up.
-#include "ccalendar.h"
-#include "cgauge.h"
-#include "perfgrap.h"
+#include "samples/ccalendr/ccalendar.h"
+#include "samples/cgauges/cgauge.h"
+#include "samples/perfgrap/perfgrap.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <QTest>
 

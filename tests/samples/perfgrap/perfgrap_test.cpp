@@ -1,8 +1,8 @@
 // Performance graph: the history ring and scale arithmetic, pixels of the
 // off-screen chart, and that the incremental path draws what Replay draws.
-#include "perfgrap.h"
+#include "samples/perfgrap/perfgrap.h"
 
-#include "qtapp.h"
+#include "tests/support/qtapp.h"
 
 #include <QSignalSpy>
 
