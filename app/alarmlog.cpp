@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "alarmlog.h"
 
 #include "core/exceptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The alarm log "log.txt": read whole at start with its line breaks turned into
 // CR LF, written back byte for byte at exit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "apppaths.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the program finds its companions (the expert advisor, the chime, and
 // the settings and logs while they can be kept there): beside the executable.

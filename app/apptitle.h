@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The name the program's message boxes carry, given without touching the main
 // window's caption.

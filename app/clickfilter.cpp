@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "clickfilter.h"
 
 #include <QMouseEvent>

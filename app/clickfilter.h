@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Labels have no click event of their own; this gives one to the link labels.
 

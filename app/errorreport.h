@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One application-wide error report. No exception may cross Qt's event loop, so
 // every handler entry runs through runGuarded() and the application object's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "filelocations.h"
 
 #include "apppaths.h"

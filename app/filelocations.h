@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the user's files live: the settings file, "log.txt", "error_log.txt"
 // and the signal history "history.sqlite".

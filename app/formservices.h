@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Everything the main window needs from outside itself, handed in by the
 // program entry (real services) or by a test (stand-ins).

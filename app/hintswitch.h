@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The window-wide hint switch: while it is off, no control of the window shows
 // its tooltip, except the controls that always show theirs (the switch's own box).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The signal history of a front end: the window and the headless bridge keep
 // every reply's records the same way.

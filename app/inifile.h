@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The settings file: one INI text file read and written the way the Windows
 // private-profile functions treat it, so that a file edited by hand or by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program entry: single-instance check, the main window, the message loop.
 // Wiring only; the behaviour lives in TForm1 and the libraries.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settingcontrols.h"
 
 #include "core/exceptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The controls that hold settings while the program runs, by their kind.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settingstable.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every setting of the settings file in one table: where it is, its form, its
 // default and the control that holds it while the program runs. The window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "symbolselector.h"
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ComboBox3 as the symbol selector: each item shows a short name and keeps its
 // bytes as item data. Its shown text cannot hold bytes that are no UTF-8, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "terminationwatch.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the GUI thread, so that the
 // program closes its window (and saves its settings) instead of dying mid-write.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tform1.h"
 
 #include "ui_tform1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: applies the poll cycle's outcome, and holds the signal
 // display, the settings, the alarm log, the tray icon and the terminal bridge.

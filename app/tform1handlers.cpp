@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TForm1's button, link and menu handlers: the terminal bridge, the chime and
 // the shell. Each hands its work to bridge/ or the platform services.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windownotifications.h"
 
 #include "trayicon/ttrayicon.h"

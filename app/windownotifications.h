@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window's desktop notifications: after each poll the rules read what
 // the window shows and the notifier sends what they call for; where the

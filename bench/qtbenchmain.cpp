@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of the benchmarks that need a Qt application: widgets are
 // measured on the offscreen platform unless the caller chose another one.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commonfolder.h"
 
 #include "folderlookup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The folder every terminal of a user shares (MetaQuotes/Terminal/Common/Files of
 // the application-data folder that holds the data folders), which an expert

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "folderlookup.h"
 
 #include "core/text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Looking up the folders of a terminal tree the way the terminal does (letter case
 // ignored, exact spelling first), bounded so that a tree with thousands of entries

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Platform services the bridge needs, each behind a narrow interface so that the
 // logic can be tested with stand-ins. Plain C++, no Qt: the Qt implementations

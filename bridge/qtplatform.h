@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The real platform services on Qt: folder chooser, desktop opener and sound.
 

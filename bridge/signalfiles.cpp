@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "signalfiles.h"
 
 #include "commonfolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The signal files that the expert advisor reads: one file per short name in the
 // terminal's experts/files folder (or every signal folder a terminal folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "terminalfolder.h"
 
 #include "commonfolder.h"

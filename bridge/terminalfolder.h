@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Choosing the trading terminal's folder, installing the expert advisor into it,
 // starting the terminal and the sound button: the handlers' logic without widgets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "terminaltargets.h"
 
 #include "core/files.h"

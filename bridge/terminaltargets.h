@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where a MetaTrader terminal folder wants the expert advisor and its signal
 // files. MetaTrader 4 before build 600 keeps both below the installation folder

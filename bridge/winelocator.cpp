@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data folders of a terminal installed in a Wine prefix: where they are, and
 // the Windows path under which the terminal wrote the installation into origin.txt.
 

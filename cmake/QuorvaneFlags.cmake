@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # One place for compiler flags: every target links quorvane_flags.
 add_library(quorvane_flags INTERFACE)
 # Headers are included by their folder ("core/files.h").

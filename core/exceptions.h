@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Error kinds of the program. Every failure carries the exact message that the
 // poll cycle writes to "error_log.txt" or that the application-wide report shows;

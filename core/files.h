@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one place that writes files: the settings file, the signal files and
 // both logs go through here. Errors come back as values, so every caller can

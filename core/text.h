@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Small text helpers for names that the platform compares without letter case
 // (INI keys, Windows file names): ASCII only, so 8-bit text passes unchanged.

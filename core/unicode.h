@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text as the files of other programs hold it: UTF-8, UTF-16 in either byte
 // order, or an 8-bit code page; and the letter case that Windows ignores in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The pictures of the lamp image list, drawn in code so they stay crisp at any scale.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lamps.h"
 
 #include <limits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The lamp arithmetic of the signal display, exact at the k/8 boundaries.
 

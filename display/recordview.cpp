@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "recordview.h"
 
 #include "decimal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The record display as data: everything the window shows for one market
 // record, worked out without widgets. The window only applies it.

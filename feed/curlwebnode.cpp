@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "curlwebnode.h"
 
 #include "core/exceptions.h"

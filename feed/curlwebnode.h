@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // WebNode on libcurl: one easy handle per node stands for the session and
 // the connection, so calls of one client reuse its connection.

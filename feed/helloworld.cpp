@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "helloworld.h"
 
 #include "httprio.h"

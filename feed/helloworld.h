@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The signal service interface and the factory that binds a client to an
 // endpoint. The poll cycle makes one client per poll and drops it afterwards.

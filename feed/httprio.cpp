@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "httprio.h"
 
 #include "curlwebnode.h"

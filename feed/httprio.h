@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // THTTPRIO: the SOAP client object. It owns its envelope converter and its
 // HTTP transport, and implements HelloWorldPortType by putting each call on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "invokeregistry.h"
 
 #include <mutex>

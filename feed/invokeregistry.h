@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Process-wide registry of invokable interfaces. Interfaces are entered once
 // at start-up; every call of a client reads its record again, so readers take

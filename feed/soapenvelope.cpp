@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "soapenvelope.h"
 
 #include "core/text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The SOAP 1.1 envelope of the signal service: the request bytes that go over
 // the wire and the decoder that takes the reply text out of a response body.

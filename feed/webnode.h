@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The HTTP transport under the SOAP client. The client talks to this narrow
 // interface so that tests can stand in for the network; CurlWebNode is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wsdl.h"
 
 #include "core/exceptions.h"

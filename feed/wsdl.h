@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading the service description (WSDL 1.1) for the description form of
 // GetSignalService: where to send a call and which SOAPAction it carries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "xmldoc.h"
 
 #include "core/exceptions.h"

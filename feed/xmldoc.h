@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // libxml2 helpers shared by the response decoder and the service-description
 // reader: one safe way to parse untrusted bytes, and small node accessors.

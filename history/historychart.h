@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The chart of the History page: the signal over time on the left axis, the
 // lamp thresholds as bands behind it, the price on the right axis, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "history/historydb.h"
 
 #include "display/decimal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The layout of history.sqlite and the queries its writer and its readers share.
 //

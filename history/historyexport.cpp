@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "history/historyexport.h"
 
 #include "core/exceptions.h"

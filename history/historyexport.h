@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The signal history as CSV (RFC 4180, CRLF line ends), for
 // `quorvane-bridge --export-history` and the History page's "Export CSV…".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "history/historypage.h"
 
 #include "core/files.h"

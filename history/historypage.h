@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The History page: one symbol's records over the latest hour, day, week or
 // 30 days (or an earlier stretch of the same length), as a chart with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "history/historyreader.h"
 
 #include "history/historydb.h"

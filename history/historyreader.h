@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The signal history opened for reading only, by the History page and the
 // CSV export, while the window or the bridge may be writing it. It writes

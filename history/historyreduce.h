@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a chart of the history can show: a window of records cut into as many
 // columns as the chart has pixels across, each column kept as its first,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The signal history as its readers see it: every market record of every
 // successful poll, with the moment it was received. The History page and the

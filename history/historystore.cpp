@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "history/historystore.h"
 
 #include "core/records.h"

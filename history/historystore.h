@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The writer of the signal history: every record of every successful poll
 // goes into history.sqlite, one transaction per poll.

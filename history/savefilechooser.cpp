@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "history/savefilechooser.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The dialog that asks where to save a file, behind an interface so that
 // tests answer it themselves and never open a window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "history/sqlitedb.h"
 
 #include <sqlite3.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small owner of an SQLite connection and its prepared statements, so the
 // store and the reader never leak a handle when a step fails. Failures are

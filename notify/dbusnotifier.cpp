@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notify/dbusnotifier.h"
 
 #include <QDBusError>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The desktop's notification service, org.freedesktop.Notifications on the
 // session bus. Without a service on the bus a stand-in (the tray icon's

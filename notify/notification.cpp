@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notify/notification.h"
 
 namespace quorvane {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One desktop notification as the program words it, and the desktop service
 // that shows it. The texts are 8-bit, as the window shows them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // When the user is told something on the desktop: the selected symbol's lamps
 // reaching the chosen number, and the signal service going quiet and coming

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "poll/errorlog.h"
 
 #include "core/exceptions.h"

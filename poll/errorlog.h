@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // "error_log.txt": one LF-terminated line per failed poll. The file is never
 // capped, but a line quotes at most kLogQuoteLimit bytes of each text.

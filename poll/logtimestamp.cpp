@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "poll/logtimestamp.h"
 
 #include <QDateTime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The local date and time of an error-log line, in the user's regional formats.
 // Apart from the poll cycle so that the cycle itself needs no Qt.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "poll/pollcycle.h"
 
 #include "bridge/signalfiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One poll of the signal service, widget-free: the service call, the split into
 // market records, the signal files and the error-log line. Every front end (the

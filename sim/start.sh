@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Starts the demo signal service in the background on a loopback port.
 # Usage: sim/start.sh [PORT]   (no PORT: a free one is picked)
 # Prints two lines: the endpoint URL, then the server's PID (for sim/stop.sh).

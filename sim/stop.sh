@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Stops a demo signal service started by sim/start.sh.
 # Usage: sim/stop.sh PID
 set -eu

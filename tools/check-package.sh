@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from an already configured build folder, unpacks
 # it into a scratch root and runs the installed program there the way a user
 # would: as an ordinary user ("nobody") with a scratch HOME, on a virtual

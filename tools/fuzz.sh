@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang (ASan + UBSan + coverage) in
 # build-fuzz and runs each for a bounded time from its seed corpus. Fails on
 # any crash, hang, broken invariant or sanitizer report; the input that did

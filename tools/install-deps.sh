@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, running and testing need.
 # Only what is missing is installed, so a prepared machine pays nothing.
 set -eu

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the Debian package build/quorvane_<version>_amd64.deb: the programs,
 # the expert advisor and the chime in /usr/lib/quorvane/ with links in
 # /usr/bin, the desktop entry, the icon and the AppStream metadata.

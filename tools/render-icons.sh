@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Renders the application icon (dist/icons/quorvane.svg) into the PNG sizes of
 # the hicolor theme under dist/icons/hicolor/. The PNGs are committed, so the
 # build needs no SVG renderer; run this after changing the drawing.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # run-demo.sh BIN_DIR
 # Runs the program in BIN_DIR against the bundled demo signal service.
 # With a desktop (DISPLAY set) the window stays until the user closes it.

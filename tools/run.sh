@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds Quorvane, starts the bundled demo signal
 # service on loopback and runs the program against it.
 set -eu

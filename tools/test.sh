@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds Quorvane and runs the whole test suite: the normal build, its Debian
 # package checked as installed, about a minute of fuzzing, then the same suite
 # under AddressSanitizer and UndefinedBehaviorSanitizer (its CTest summary

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "timagelist.h"
 
 namespace quorvane {

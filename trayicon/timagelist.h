@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An ordered list of pictures (the lamps and arrows) that the main window and
 // the tray icon draw from. The list does not own its users; they watch its

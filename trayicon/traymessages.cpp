@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The icon's callback messages: the session's end, and the mouse messages
 // through one table of what each reports and which trigger it fires.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The notification area ("tray") of the desktop, reduced to the three calls the
 // tray icon component needs: add, modify and delete one icon record. Each call

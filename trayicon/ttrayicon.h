@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TTrayIcon: an icon in the desktop's notification area with a tip, mouse
 // events, a restore trigger, a popup-menu trigger and icon animation. It hides

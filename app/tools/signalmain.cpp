@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvane-signal [URL]: one call of the signal service, as a poll makes it.
 // Prints the reply text (exit 0) or the error message (exit 1). Without a URL it
 // calls the endpoint the window calls: [Service] Url of the window's settings file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the main window's poll scales and what one real poll costs.
 //
 //   build*/bin/window_bench                      all figures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Costs of one signal service call. In memory: building the request and
 // decoding replies of 10 to 100,000 records. On loopback, with a fresh client
 // per call as the poll makes it: our client, a bare libcurl POST of the same

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Drives python3-zeep the way a poll drives our client: a fresh client per
 call. Usage: zeep_loop.py WSDL_PATH ENDPOINT CALLS [reuse]
 Prints the CPU seconds (user+sys) that this process spent in the loop."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "demohistory.h"
 
 #include "tests/support/scratchfolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A history file filled as the demo service fills it: 8 symbols every 15 s,
 // random-walk prices and smoothly drifting signals. Shared by the store's and

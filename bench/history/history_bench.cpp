@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The signal history at the poll's pace: 8 symbols every 15 s, as the demo
 // service sends them. Measured: storing one poll (one transaction, WAL,
 // synchronous=NORMAL), the file's size after one day (5,760 polls), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What showing 30 days of one symbol on the History page costs (15 s polls:
 // 172,800 records): the reduction alone, choosing a symbol until the chart is
 // drawn (read from history.sqlite, reduce, update, draw), and a redraw.

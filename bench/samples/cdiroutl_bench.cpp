@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long a directory of 10,000 subdirectories takes to expand: the tree
 // logic alone, and through the widget with its view laid out and painted.
 #include "samples/cdiroutl/cdirectoryoutline.h"

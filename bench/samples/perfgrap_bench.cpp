@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A committed sample must cost one scroll and one column, never a redraw of
 // the history: compare 10,000 Update calls with single full Replays on a
 // 400 x 200 graph with three series.

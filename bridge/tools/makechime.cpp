@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the program's opening chime: a short two-tone 16-bit PCM mono WAV with a
 // soft attack and a fading tail. Made at build time so that no third-party sound ships.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "calendarmath.h"
 
 namespace quorvane::calendar {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Proleptic Gregorian date arithmetic on day serials (days since
 // 30 December 1899, the date type of the calendar), from 1 January of year 1

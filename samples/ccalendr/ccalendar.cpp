@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ccalendar.h"
 
 #include <QKeyEvent>

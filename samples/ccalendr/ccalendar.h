@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCCalendar: one month as a 7 x 7 grid, a header row of short weekday names
 // and six week rows of day numbers. The selected cell is the calendar's day.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cdirectoryoutline.h"
 
 #include "outlinemodel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCDirectoryOutline: the directory tree of the file system as an outline.
 // The drive item stands for the root "/"; each level is read when its item

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "directoryoutline.h"
 
 #include <QLocale>

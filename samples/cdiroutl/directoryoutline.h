@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The directory outline's tree without a window: items by index, lazy levels,
 // case-insensitive sorted insertion and walking a path down the tree.

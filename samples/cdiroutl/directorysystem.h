@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the directory outline needs of the file system and the process:
 // listing a directory, the current directory, path expansion. Tests put in

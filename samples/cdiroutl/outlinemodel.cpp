@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "outlinemodel.h"
 
 #include "directoryoutline.h"

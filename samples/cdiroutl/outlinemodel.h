@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Item model over a DirectoryOutline, so that a tree view shows it. The view
 // never reads the file system itself; expanding goes through the outline.

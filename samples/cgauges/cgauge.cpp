@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cgauge.h"
 
 #include <QEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCGauge: shows how far a quantity has progressed between a minimum and a
 // maximum, as a whole percentage, in one of five forms.

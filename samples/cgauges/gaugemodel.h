@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The gauge's range rules and the geometry of its five forms, as plain
 // arithmetic: tests check them without painting anything.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Renders a gauge into an image in one go, off screen, so the widget only
 // ever copies a finished picture and never flickers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Errors thrown by event handlers (OnUpClick, OnDownClick) and by the Set
 // operations behind a property write must not cross Qt's event loop or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A component's Q_PROPERTYs are written through Qt-style setters (set + the
 // property name: setProgress for Progress), the names that uic's generated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cspinbutton.h"
 
 #include "spinrules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCSpinButton: two stacked auto-repeating arrow buttons that step a value up
 // or down. The keyboard's arrow keys press them, the space key presses the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cspinedit.h"
 
 #include "cspinbutton.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCSpinEdit: a single-line integer field with a spin button at its right
 // edge. The text is the state: Value is read from it and written to it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The timer behind auto-repeat, behind a narrow interface so that tests drive
 // the repeat timing themselves instead of waiting.

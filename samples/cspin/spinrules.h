@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Plain rules of the spin edit and spin button: range check, text to value,
 // the typing filter, the size rules and the built-in arrow glyphs.

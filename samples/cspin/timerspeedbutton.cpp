@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "timerspeedbutton.h"
 
 #include "spinrules.h"

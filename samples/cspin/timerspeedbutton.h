@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TTimerSpeedButton: a flat button that clicks on release over it and, when
 // allowed, repeats while held: first after 400 ms, then every 100 ms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Widget-box icons of the components, drawn in code at 1x and 2x so that
 // they stay sharp on any screen and no image files need shipping.

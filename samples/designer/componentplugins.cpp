@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "componentplugins.h"
 
 #include "componenticons.h"

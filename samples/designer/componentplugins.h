@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Qt Designer plugin for the component set: every component in the widget box
 // under "Quorvane components", with an icon of its own, created with the

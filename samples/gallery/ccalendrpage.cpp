@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calendar page: the month grid with buttons stepping by month and year, the
 // start of the week and the date as text.
 #include "pages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory outline page: the tree of the file system from the root down to
 // the current directory, with a field to jump to another directory and the
 // case rule.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spin edit page: three spin edits showing the range rule, read-only and
 // step-only fields, and a stand-alone spin button driving a counter.
 #include "pages.h"

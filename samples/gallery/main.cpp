@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvane-components: every component of the set in one window.
 #include "pages.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One demo page per component of the set; each lives beside the gallery's
 // main and feeds its component with live demo data.

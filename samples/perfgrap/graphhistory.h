@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The sample history of the performance graph and the arithmetic that turns
 // values into pixels. No widgets and no painting, so that tests can check the

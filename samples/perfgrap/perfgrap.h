@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TPerformanceGraph: a scrolling strip chart of recent samples, in the manner
 // of a system performance monitor. Each Update commits the points given since

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The performance graph's picture and properties without a widget: it keeps
 // the off-screen image up to date one column per committed sample and replays

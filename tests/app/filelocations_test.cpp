@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the settings file and the logs go: beside the executable when they can
 // be kept there, the per-user folders otherwise, and a clear message when no
 // folder can be had. Permissions only bind ordinary users, and the suite may

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window as the user sees it, measured with the fonts this platform has:
 // every caption and value inside its own box and clear of its neighbours, the
 // lamps white before any signal, the title exactly the layout's caption.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/settingstable.h"
 
 #include "tests/support/scratchfolder.h"

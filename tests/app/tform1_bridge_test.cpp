@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window and the trading terminal: signal files per short name, the
 // folder choice, every folder layout, and the shell and sound handlers.
 

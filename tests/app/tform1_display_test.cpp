@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record display of the main window: lamps, arrow, tray picture, labels
 // and colours, the track bar, and the display under a comma-decimal locale.
 

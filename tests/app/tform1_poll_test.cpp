@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The poll cycle of the main window: statuses, error-log lines, the symbol
 // selector across polls, and a first run against a real SOAP endpoint on loopback.
 

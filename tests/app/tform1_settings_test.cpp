@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window across a run: settings read into the controls and written
 // back, 8-bit texts that survive, the hint switch, and the alarm log.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window itself and its small helpers: size, the tray menu's "&Exit", the
 // error guard and the termination watch.
 

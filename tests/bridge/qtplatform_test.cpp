@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt services: where a sound is looked for, the player with and without
 // "open.wav", ".exe" targets going to Wine; and what the build stages beside
 // the executable: the opening chime and the expert advisor's source.

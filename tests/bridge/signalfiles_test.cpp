@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Signal files: exactly the newest record per short name, replaced in one step,
 // never outside experts/files, and the failures that end the writing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the terminal folder through a stand-in dialog on a real temporary
 // file system, installing the expert advisor, and the two buttons.
 

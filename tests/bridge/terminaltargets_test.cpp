@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a terminal folder resolves to, against scratch trees laid out like the
 // terminals do: before build 600, portable, data folders in a Wine prefix,
 // and the broken trees a user's machine may hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file writer: atomic replacement where the folder allows it, writing in
 // place where it does not, and what an existing file keeps either way.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Edge cases of the reply format: cutting, field lookup, selector sync.
 
 #include "core/records.h"

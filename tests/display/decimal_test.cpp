@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "display/decimal.h"
 
 #include "core/exceptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "display/lampimages.h"
 
 #include <gtest/gtest.h>

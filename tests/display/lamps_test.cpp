@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "display/lamps.h"
 
 #include <gtest/gtest.h>

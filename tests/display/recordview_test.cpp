@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "display/recordview.h"
 
 #include "core/records.h"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The component gallery on a real (virtual) desktop: its window appears, the
 # performance graph moves by itself, every tab can be clicked, and each page
 # is kept as a screenshot. Closing by the window manager ends it cleanly.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the end-to-end scripts; sourced, not run.
 
 # wait_until SECONDS CONDITION: polls CONDITION (a shell command) ten times a

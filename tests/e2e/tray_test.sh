@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # End to end on a virtual desktop: the tray icon appears in the notification
 # area; minimising the window takes its task-bar button away; a double click
 # on the icon brings the window back; a right click opens the menu and "&Exit"

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The program on a real (virtual) desktop against the demo signal service:
 # first window with lit lamps, the files left behind, a second copy, and
 # minimising into the tray followed by a termination request. With

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # with-desktop.sh CMD ARGS...
 # Runs CMD on a private virtual desktop: Xvfb (1024x768x24) on a free display
 # number with IceWM as window manager, its task bar and its notification area

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program against faults a user meets: a service that breaks off or goes
 // silent, a terminal folder that disappears, a log or settings file that
 // cannot be written. Each time it must report as designed and keep going.

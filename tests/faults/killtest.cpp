@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program killed with SIGKILL at moments spread over its start-up
 // poll, signal-file writing included. Whatever moment it dies, the expert
 // advisor must never find a half-written signal file, and the next start

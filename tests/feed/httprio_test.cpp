@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client on the wire against in-test loopback servers: request headers
 // and body, status and fault handling, connection lifetime, time-outs, size,
 // and the description form (WSDL).

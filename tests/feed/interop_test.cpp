@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The client and the command-line tool against the demo signal service
 // (PHP SoapServer from sim/), as the program meets a real SOAP stack.
 

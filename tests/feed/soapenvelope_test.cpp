@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The envelope bytes of a call and the decoding of canned response bodies.
 
 #include "tests/support/feedtest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // https against a loopback TLS server with certificates made for this run:
 // the chain must lead to a trusted CA, while the host name and the validity
 // dates are let pass. Real handshakes through CurlWebNode.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The invariant checks, shared by the fuzz targets and the replay test; either
 # folder may come first.
 include_guard(GLOBAL)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Invariant checks shared by the libFuzzer targets and by the replay test that
 // runs the saved corpora and past findings in the normal suite. Each check

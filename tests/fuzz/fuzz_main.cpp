@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer entry of every target: QUORVANE_FUZZ_CHECK names the check it runs.
 // Any broken invariant is reported as a crash with its reason.
 #include "checks.h"

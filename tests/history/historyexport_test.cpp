@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The CSV export: RFC 4180 with CRLF, oldest first and a poll in the reply's
 // order, the fields as received (in UTF-8 as the window shows them), the
 // short-name and date filters, and a read that neither waits for nor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // History never breaks the poll: a file that cannot be written is one message
 // until it works again, a damaged file is put aside (never deleted) and a new
 // one started, and a writer killed at any moment keeps every finished poll.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The History page against an in-memory history: what it asks for, what it
 // draws, what it exports; and the reduction and CSV text beneath it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The History page's picture for the README: a day of demo-like records of
 // the eight pairs, the bands of a maximum of 0.5, drawn offscreen.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What goes into history.sqlite comes back byte for byte, the signal as a
 // number where it is one, and old polls leave on time.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the history tests share: a poll's records, a controlled clock, a sink
 // that counts messages and a second connection to the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The notifier against a notification service of the test's own, on a private
 // session bus (dbus-daemon with a configuration that knows no services, so
 // nothing of this machine's desktop answers), then on a bus where no one owns

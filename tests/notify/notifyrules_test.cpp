@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notify/notifyrules.h"
 
 #include "display/recordview.h"

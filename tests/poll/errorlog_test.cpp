@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The error-log line: its format, the cap on quoted texts, the append.
 
 #include "poll/errorlog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The poll cycle driven by the shared table of reply scenarios, without a front
 // end; and what only the cycle itself can show: the reply kept across a failed
 // call, the status heard before a log that cannot be written.

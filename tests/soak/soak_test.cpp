@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Weeks beside a trading terminal, compressed: the real main window polls a
 // loopback service thousands of times while the answers cycle through every
 // kind of good and bad reply. Afterwards nothing may have grown or leaked,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A notification area that takes every icon, so the window's tray code runs
 // its full path without a desktop. The tray icon's own tests record and refuse

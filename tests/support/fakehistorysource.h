@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An in-memory signal history for the History page's tests and benchmarks:
 // the records it is given, and every question it was asked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "formharness.h"
 
 #include "acceptingtray.h"

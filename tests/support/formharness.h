@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A main window in a scratch folder of its own, with stand-ins for the
 // desktop services, for the soak and fault tests. The executable's folder,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scripted signal service on the loopback interface for the soak and fault
 // tests: the in-process LoopbackServer run in a process of its own, so that its
 // sockets and memory never count against the window under test. It prints its

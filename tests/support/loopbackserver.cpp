@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "loopbackserver.h"
 
 #include "testcertificates.h"

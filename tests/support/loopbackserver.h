@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A tiny HTTP/1.1 server on 127.0.0.1 for transport tests: one connection at
 // a time, canned replies chosen per request, counts accepted connections.

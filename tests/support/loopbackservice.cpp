@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "loopbackservice.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Starts the scripted loopback signal service (loopbackmain.cpp) as a child
 // process, so its sockets and memory never count against the process under

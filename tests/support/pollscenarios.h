@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The poll cycle's reply scenarios, one table for every front end that runs the
 // cycle: what a reply leads to in the status, the signal files and the error

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one way a test program gets its application: include this header in any
 // of its files. One QApplication for the whole run, made before the first test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A scratch folder per test, removed afterwards, and whole-file helpers.
 

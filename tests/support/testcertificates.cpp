@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "testcertificates.h"
 
 #include <openssl/bio.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Keys and certificates made at run time for TLS tests, as PEM text: CAs,
 // certificates they issue, self-signed ones. No private key is kept in the

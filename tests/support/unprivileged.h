@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs a check as an unprivileged user. Root ignores file permissions, so a
 // test of a read-only folder or file means nothing when the suite runs as root

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window offscreen, shared by the window tests: stand-ins for the
 // service, the dialogs, the shell and the tray, and a fixture that builds the

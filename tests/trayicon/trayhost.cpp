@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvane-trayhost: a plain window with a tray icon set up like the main
 // window's (hint "Quorvane 2.0", restore on double click, menu on right-button
 // release with "&Restore" and "&Exit"). It reports what happens on stdout so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The notification area on Qt: which messages an action becomes, the icons it
 // holds, and delivery to the record's window.
 

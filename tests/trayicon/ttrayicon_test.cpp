@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tray icon component on a fake notification area: the callback message's
 // dispatch per trigger kind, the icon record, Visible and refusals, the hint
 // rule, pictures and animation, references that go away, and moving the window

@@ -1,4 +1,5 @@
 <?php
+// SPDX-License-Identifier: MIT
 // Demo signal service: operation Signal of HelloWorldPortType ("urn:HelloWorld",
 // RPC/encoded). Each call answers with one record per major pair:
 // (Symbol:EURUSD,Price:1.08423,Time:2026-12-08 10:15:00,Signal:0.4213)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the tests reach of the expert advisor: its event handlers and inputs, of
 // the copy on the first chart and of the copy in namespace `second`.

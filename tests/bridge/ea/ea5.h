@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the tests reach of the MetaTrader 5 advisor: its event handlers and
 // inputs, of the first copy and of the second one (namespace second).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The fixture of the MetaTrader 5 advisor's tests: a scratch sandbox, the
 // simulated terminal reset to its defaults, the advisor's inputs at theirs, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The MetaTrader 5 advisor's own source, compiled through mql5.h, against the
 // simulated terminal and trade server of simulator5.h, on netting and hedging
 // accounts: levels, the signal file, symbol names and the copies of the advisor.

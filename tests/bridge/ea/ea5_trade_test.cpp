@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The MetaTrader 5 advisor's own source, compiled through mql5.h, against the
 // simulated terminal and trade server of simulator5.h, on netting and hedging
 // accounts: filling modes, results, stops, permissions and lots.

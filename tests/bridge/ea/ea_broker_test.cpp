@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The expert advisor against a trade server that refuses what a broker's
 // refuses: stops, lot sizes, FIFO, margin, errors that pass and errors that
 // do not, stop-outs, other orders in the pool and a second chart.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The simulated terminal with the advisor's inputs at their defaults, a files
 // sandbox, and Quorvane's polls as the advisor sees them.

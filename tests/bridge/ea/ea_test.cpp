@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The expert advisor's own source, compiled through mql4.h, against the
 // simulated terminal: what it reads, when it decides, what it shows.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turns the expert advisor's source into a C++ translation unit: the
 # compatibility header first, then the source itself with its #property lines
 # emptied (they are the terminal's, not the language's), line numbers kept so

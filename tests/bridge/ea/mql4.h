@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Just enough MQL4 for g++ to compile the expert advisor's own source unchanged:
 // MQL's string (UTF-16 units, as build 600 and later hold text), the types, the

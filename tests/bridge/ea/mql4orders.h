@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The trade server of the simulated terminal: the order pool and the requests
 // that change it, refused as a broker's server refuses them (stops, prices and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Just enough MQL5 for g++ to compile the MetaTrader 5 advisor's own source
 // unchanged: the types, enumerations, structures and built-ins it uses. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What MQL4 and MQL5 share and both compatibility headers take from here:
 // MQL's string (UTF-16 units, as build 600 and later and every MQL5 build

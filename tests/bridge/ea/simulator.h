@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small MetaTrader 4 terminal behind the built-ins of mql4.h: one chart symbol,
 // its quotes, an account, the trade context, the files sandbox and the clocks,

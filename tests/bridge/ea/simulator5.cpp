@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated MetaTrader 5 trade server and position pool behind mql5.h.
 
 #include "mql5.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small MetaTrader 5 terminal and trade server behind the built-ins of mql5.h:
 // one symbol with its quotes and broker rules, a netting or hedging account, the

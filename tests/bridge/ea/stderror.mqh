@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The terminal's stderror.mqh for the simulator: the names of the trade server's
 // codes the expert advisor uses. Not part of mql4.h, so that an advisor that

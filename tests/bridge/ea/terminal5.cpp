@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated MetaTrader 5 terminal behind mql5.h: symbol, account and run
 // mode properties, terminal variables and the files sandbox.
 

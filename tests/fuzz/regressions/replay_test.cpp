@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every saved fuzz input, seeds and findings alike, must still satisfy the
 // invariant its fuzzer checks. A finding is kept here once it is fixed.
 #include "tests/fuzz/checks.h"

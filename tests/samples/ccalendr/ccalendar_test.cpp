@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calendar grid: date arithmetic over the whole range, the month layout per
 // StartOfWeek, stepping with its notifications, the date-encode error, clicks.
 #include "samples/ccalendr/calendarmath.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory outline on a temporary tree: lazy levels, sorting, case forcing,
 // path walking and its errors, then the widget's view of the same tree.
 #include "samples/cdiroutl/cdirectoryoutline.h"

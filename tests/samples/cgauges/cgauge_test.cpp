@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Gauge: range rules, rendered pixels of every form with the exclusive-or
 // text, and when the widget rebuilds its picture.
 #include "samples/cgauges/cgauge.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spin button and spin edit: the plain rules, repeat timing through a clock
 // the test moves, the size rule, keys, the value cases and the typing filter.
 #include "samples/cspin/cspinbutton.h"

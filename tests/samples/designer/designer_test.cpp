@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Designer plugin as Designer uses it: loaded with QPluginLoader, every
 // component created through the collection interface and its properties
 // written by name. The test links none of the component libraries: the

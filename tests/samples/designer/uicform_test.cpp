@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A form as Designer saves it, with a changed property on every component,
 // compiled by uic: the generated code calls set + the property name, and the
 // components get the values through their setters' rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The widgets on a screen of twice the density (run with QT_SCALE_FACTOR=2):
 // what reaches the screen is the cached picture copied 1:1, drawn at two
 // device pixels per control pixel, never a 1x picture scaled up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Performance graph: the history ring and scale arithmetic, pixels of the
 // off-screen chart, and that the incremental path draws what Replay draws.
 #include "samples/perfgrap/perfgrap.h"
