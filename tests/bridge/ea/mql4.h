@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <deque>
 #include <string>
-#include <sys/stat.h>
 #include <utility>
 
 typedef unsigned short ushort;
@@ -173,61 +172,25 @@ inline int FileOpen(const string& name, int flags)
 {
     mql4sim::Terminal& t = mql4sim::terminal();
     const std::string path = ((flags & FILE_COMMON) ? t.commonFolder : t.filesFolder) + "/" + name.utf8();
-    struct stat info {};
-    std::FILE* in = (flags & FILE_READ) ? std::fopen(path.c_str(), "rb") : nullptr;
-    if (!in || ::fstat(fileno(in), &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (in)
-            std::fclose(in);
+    const int handle = (flags & FILE_READ) ? t.files.open(path, (flags & FILE_ANSI) != 0, t.fileClockOffset)
+                                           : INVALID_HANDLE;
+    if (handle == INVALID_HANDLE)
         t.lastError = mql4sim::err::cannotOpenFile;
-        return INVALID_HANDLE;
-    }
-    mql4sim::Terminal::File file;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-        file.bytes.append(buffer, n);
-    std::fclose(in);
-    file.ansi = (flags & FILE_ANSI) != 0;
-    file.modified = info.st_mtime + t.fileClockOffset;
-    const int handle = t.nextHandle++;
-    t.files[handle] = file;
     return handle;
 }
 
-inline void FileClose(int handle) { mql4sim::terminal().files.erase(handle); }
-
-inline ulong FileSize(int handle)
-{
-    const auto& files = mql4sim::terminal().files;
-    const auto it = files.find(handle);
-    return it == files.end() ? 0 : it->second.bytes.size();
-}
+inline void FileClose(int handle) { mql4sim::terminal().files.close(handle); }
+inline ulong FileSize(int handle) { return mql4sim::terminal().files.size(handle); }
 
 inline long FileGetInteger(int handle, int property)
 {
-    const auto& files = mql4sim::terminal().files;
-    const auto it = files.find(handle);
-    return it == files.end() || property != FILE_MODIFY_DATE ? 0 : it->second.modified;
+    return property != FILE_MODIFY_DATE ? 0 : mql4sim::terminal().files.modified(handle, 0);
 }
 
 // In a binary file `length` counts characters: bytes with FILE_ANSI, UTF-16 units without.
 inline string FileReadString(int handle, int length)
 {
-    auto& files = mql4sim::terminal().files;
-    const auto it = files.find(handle);
-    if (it == files.end() || length <= 0)
-        return string();
-    mql4sim::Terminal::File& f = it->second;
-    std::u16string units;
-    for (int n = 0; n < length && f.at < f.bytes.size(); ++n) {
-        const auto lo = static_cast<unsigned char>(f.bytes[f.at++]);
-        if (f.ansi) {
-            units.push_back(lo);
-        } else if (f.at < f.bytes.size()) {
-            const auto hi = static_cast<unsigned char>(f.bytes[f.at++]);
-            units.push_back(static_cast<char16_t>(hi << 8 | lo));
-        }
-    }
-    return string(units);
+    return string(mql4sim::terminal().files.read(handle, length));
 }
 
 // ---- clocks, run mode, symbol properties ---------------------------------------------

@@ -5,6 +5,8 @@
 // all set by the test and recording every request the expert advisor makes.
 // Its trade server refuses what a broker's server refuses.
 
+#include "mqlfiles.h"
+
 #include <deque>
 #include <functional>
 #include <map>
@@ -69,15 +71,9 @@ struct Terminal {
     std::vector<std::string> alerts, prints;
 
     // Internal state of the built-ins.
-    int nextTicket = 1, lastError = 0, selected = -1, nextHandle = 1;
+    int nextTicket = 1, lastError = 0, selected = -1;
     bool selectedFromHistory = false;
-    struct File {
-        std::string bytes;
-        std::size_t at = 0;
-        bool ansi = false;
-        long long modified = 0;
-    };
-    std::map<int, File> files;
+    mqlsim::OpenFiles files;
 
     double usedMargin() const;
     /// Both clocks run on by `seconds`.

@@ -7,6 +7,8 @@
 // the test. The server refuses what a real one refuses and every request is
 // recorded with its answer.
 
+#include "mqlfiles.h"
+
 #include <deque>
 #include <map>
 #include <string>
@@ -70,14 +72,7 @@ struct Terminal {
     unsigned long nextTicket = 1;
     long clockMsc = 1000;
     unsigned long selected = 0; ///< ticket of the position PositionGet* reads
-    struct File {
-        std::string bytes;
-        std::size_t at = 0;
-        bool ansi = false;
-        long long modified = 0;
-    };
-    std::map<int, File> files;
-    int nextHandle = 1;
+    mqlsim::OpenFiles files;
 
     bool hedging() const { return marginMode == RetailHedging; }
     double usedMargin() const;

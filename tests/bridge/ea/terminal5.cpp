@@ -5,10 +5,6 @@
 #include "mql5.h"
 #undef input
 
-#include <sys/stat.h>
-
-#include <cstdio>
-
 namespace {
 
 using mql5sim::Terminal;
@@ -124,54 +120,15 @@ int FileOpen(const string& name, int flags)
 {
     Terminal& t = sim();
     const std::string path = ((flags & FILE_COMMON) ? t.commonFolder : t.filesFolder) + "/" + name.utf8();
-    struct stat info {};
-    std::FILE* in = (flags & FILE_READ) ? std::fopen(path.c_str(), "rb") : nullptr;
-    if (!in || ::fstat(fileno(in), &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (in)
-            std::fclose(in);
-        return INVALID_HANDLE;
-    }
-    Terminal::File file;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-        file.bytes.append(buffer, n);
-    std::fclose(in);
-    file.ansi = (flags & FILE_ANSI) != 0;
-    file.modified = info.st_mtime;
-    const int handle = t.nextHandle++;
-    t.files[handle] = file;
-    return handle;
+    return (flags & FILE_READ) ? t.files.open(path, (flags & FILE_ANSI) != 0) : INVALID_HANDLE;
 }
 
-void FileClose(int handle) { sim().files.erase(handle); }
-
-ulong FileSize(int handle)
-{
-    const auto it = sim().files.find(handle);
-    return it == sim().files.end() ? 0 : it->second.bytes.size();
-}
+void FileClose(int handle) { sim().files.close(handle); }
+ulong FileSize(int handle) { return sim().files.size(handle); }
 
 long FileGetInteger(int handle, ENUM_FILE_PROPERTY_INTEGER id)
 {
-    const auto it = sim().files.find(handle);
-    return it == sim().files.end() || id != FILE_MODIFY_DATE ? -1 : it->second.modified;
+    return id != FILE_MODIFY_DATE ? -1 : sim().files.modified(handle, -1);
 }
 
-string FileReadString(int handle, int length)
-{
-    const auto it = sim().files.find(handle);
-    if (it == sim().files.end() || length <= 0)
-        return string();
-    Terminal::File& f = it->second;
-    std::u16string units;
-    for (int n = 0; n < length && f.at < f.bytes.size(); ++n) {
-        const auto lo = static_cast<unsigned char>(f.bytes[f.at++]);
-        if (f.ansi) {
-            units.push_back(lo);
-        } else if (f.at < f.bytes.size()) {
-            const auto hi = static_cast<unsigned char>(f.bytes[f.at++]);
-            units.push_back(static_cast<char16_t>(hi << 8 | lo));
-        }
-    }
-    return string(units);
-}
+string FileReadString(int handle, int length) { return string(sim().files.read(handle, length)); }
