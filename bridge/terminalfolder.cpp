@@ -15,6 +15,8 @@ namespace {
 // compiles it at start. Each terminal takes only its own language.
 constexpr std::array<const char*, 2> kMt4ExpertFiles = {"Quorvane.ex4", "Quorvane.mq4"};
 constexpr std::array<const char*, 2> kMt5ExpertFiles = {"Quorvane.ex5", "Quorvane.mq5"};
+// Both sources include it: the terminal compiles a source only beside it.
+constexpr const char* kExpertInclude = "QuorvaneSignal.mqh";
 // MetaTrader 4 and a 32-bit MetaTrader 5 start with terminal.exe, a 64-bit
 // MetaTrader 5 with terminal64.exe; the MetaTrader 5 help spells it with a capital.
 constexpr std::array<const char*, 4> kTerminalPrograms = {"terminal.exe", "terminal64.exe", "Terminal.exe",
@@ -31,18 +33,23 @@ bool installExpertAdvisor(const std::string& programFolder, const TerminalTarget
 {
     if (target.kind == TerminalKind::Shared || target.expertFolder.empty())
         return false; // no terminal runs an expert advisor from there
-    const std::string& expertFolder = target.expertFolder;
-    bool anyPresent = false;
-    for (const char* file : target.kind == TerminalKind::Mt5 ? kMt5ExpertFiles : kMt4ExpertFiles) {
-        const std::string source = joinFolder(programFolder, file);
-        if (!fs.Exists(source))
-            continue;
-        anyPresent = true;
+    const auto& [compiled, source] = target.kind == TerminalKind::Mt5 ? kMt5ExpertFiles : kMt4ExpertFiles;
+    const auto present = [&](const char* file) { return fs.Exists(joinFolder(programFolder, file)); };
+    const auto copy = [&](const char* file) {
         // The expert folder is joined as it is, like the signal file paths.
-        if (!fs.CopyReplacing(source, expertFolder + "/" + file))
-            return false;
-    }
-    return anyPresent;
+        return fs.CopyReplacing(joinFolder(programFolder, file), target.expertFolder + "/" + file);
+    };
+    const bool withCompiled = present(compiled);
+    const bool withSource = present(source);
+    if (withCompiled && !copy(compiled))
+        return false;
+    // The include before the source: when it cannot be copied, the older source
+    // that compiles with the older include stays as well.
+    if (withSource && present(kExpertInclude) && !copy(kExpertInclude))
+        return false;
+    if (withSource && !copy(source))
+        return false;
+    return withCompiled || withSource;
 }
 
 } // namespace

@@ -13,7 +13,8 @@
 //| hysteresis; a signal that turns closes every level of the other    |
 //| direction first. A missing, stale or unreadable signal is no       |
 //| signal: the levels are held as they are.                           |
-//| One file on purpose: "Select" in Quorvane installs only this one.  |
+//| What it shares with Quorvane.mq5 lies in QuorvaneSignal.mqh, which |
+//| "Select" in Quorvane installs beside it: both belong in Experts.   |
 //+------------------------------------------------------------------+
 #property copyright "Quorvane developers"
 #property version   "3.00"
@@ -36,6 +37,8 @@ input int    RetryWaitSeconds = 30;     // after a failed order, wait this long 
 input string SymbolPrefix     = "";     // the broker's prefix before the symbol, e.g. "m" for mEURUSD
 input string SymbolSuffix     = "";     // the broker's suffix after the symbol, e.g. ".pro" for EURUSD.pro
 input bool   UseCommonFolder  = false;  // read the signal file from the terminals' common folder
+
+#include "QuorvaneSignal.mqh"
 
 enum SignalState
 {
@@ -72,115 +75,20 @@ LevelState g_level[9];           // levels 1 to 8
 int        g_held = 0;           // orders this advisor knows it holds in g_dir
 int        g_lamps = 0;          // lit lamps of the last record, negative when short
 bool       g_pending = false;    // the levels are not yet in line with the last record
-bool       g_waiting = false;    // backing off after a failed request
-uint       g_failTick = 0;
-uint       g_waitMs = 0;
 int        g_closingTicket = 0;  // a close that timed out: it may still have gone through
-bool       g_latched = false;    // refused for good: no orders until the lit lamps change
-int        g_latchLamps = 0;
-string     g_latchReason = "";
 bool       g_stopAfterFill = false; // the server takes no stop in the order (market execution)
-string     g_lastWarning = "";   // the journal gets each warning once, not on every tick
-
-void Warn(string text)
-{
-   if(text == g_lastWarning)
-      return;
-   g_lastWarning = text;
-   Print("Quorvane: ", text);
-}
 
 //+------------------------------------------------------------------+
-//| The signal file of this chart: the symbol without the broker's   |
-//| prefix and suffix, cut to six characters as Quorvane names its   |
-//| files, so EURUSD.pro, EURUSDm and EURUSD# all read EURUSD.       |
-//+------------------------------------------------------------------+
-string SignalFileName()
-{
-   string name = Symbol();
-   int prefix = StringLen(SymbolPrefix);
-   if(prefix > 0 && StringFind(name, SymbolPrefix, 0) == 0)
-      name = StringSubstr(name, prefix);
-   int suffix = StringLen(SymbolSuffix);
-   int length = StringLen(name);
-   if(suffix > 0 && length > suffix && StringSubstr(name, length - suffix) == SymbolSuffix)
-      name = StringSubstr(name, 0, length - suffix);
-   if(StringLen(name) > 6)
-      name = StringSubstr(name, 0, 6);
-   return(name);
-}
-
-//+------------------------------------------------------------------+
-//| The value of a field of a record: the key, one separator char,    |
-//| then the text up to "," (else up to ")"). "" when absent.         |
-//+------------------------------------------------------------------+
-string GetField(string record, string key)
-{
-   int at = StringFind(record, key, 0);
-   if(at < 0 || StringLen(key) == 0)
-      return("");
-   int from = at + StringLen(key) + 1;
-   int end = StringFind(record, ",", from - 1);
-   if(end < 0)
-      end = StringFind(record, ")", from - 1);
-   if(end < from)
-      return("");
-   return(StringSubstr(record, from, end - from));
-}
-
-//+------------------------------------------------------------------+
-//| A plain decimal number: optional sign, digits, at most one point. |
-//| StringToDouble would read any text, even "", as 0 - and a 0      |
-//| signal closes every level.                                        |
-//+------------------------------------------------------------------+
-bool IsNumber(string text)
-{
-   int n = StringLen(text);
-   int i = 0;
-   if(n > 0 && (StringGetCharacter(text, 0) == '+' || StringGetCharacter(text, 0) == '-'))
-      i = 1;
-   int digits = 0;
-   bool point = false;
-   for(; i < n; i++)
-   {
-      ushort c = StringGetCharacter(text, i);
-      if(c >= '0' && c <= '9')
-         digits++;
-      else if(c == '.' && !point)
-         point = true;
-      else
-         return(false);
-   }
-   return(digits > 0);
-}
-
-//+------------------------------------------------------------------+
-//| Reads this chart's signal file. FILE_ANSI: Quorvane writes 8-bit |
-//| text, which the terminal would otherwise read as UTF-16. The     |
-//| shared modes let Quorvane replace the file while it is open.     |
-//| `isNew` tells whether the file changed since the last look.      |
-//| Freshness uses no clock but GetTickCount(): the modification     |
-//| date is only compared with itself, because which clock the       |
-//| terminal stamps it in is not documented (Wine differs).          |
+//| Reads this chart's signal file. `isNew` tells whether the file   |
+//| changed since the last look: it was there or not, its date or    |
+//| its text changed. Freshness uses no clock but GetTickCount().    |
 //+------------------------------------------------------------------+
 SignalState ReadSignal(double &signal, string &field, bool &isNew)
 {
    isNew = false;
-   int flags = FILE_READ | FILE_BIN | FILE_ANSI | FILE_SHARE_READ | FILE_SHARE_WRITE;
-   if(UseCommonFolder)
-      flags |= FILE_COMMON;
-   int handle = FileOpen(g_file, flags);
-   bool present = handle != INVALID_HANDLE;
    datetime modified = 0;
    string text = "";
-   if(present)
-   {
-      modified = (datetime)FileGetInteger(handle, FILE_MODIFY_DATE);
-      int size = (int)FileSize(handle);
-      if(size > 0)
-         text = FileReadString(handle, size);
-      FileClose(handle);
-   }
+   bool present = ReadSignalFile(g_file, modified, text);
    uint now = GetTickCount();
    bool first = !g_observed;
    if(first || present != g_present || modified != g_lastDate || text != g_lastText)
@@ -206,32 +114,12 @@ SignalState ReadSignal(double &signal, string &field, bool &isNew)
    {
       if(!g_changed)
          return(SignalWaiting);
-      if((double)(uint)(now - g_changeTick) > MaxAgeSeconds * 1000.0)
+      if(UnchangedTooLong(g_changeTick, now))
          return(SignalStale);
    }
-   // Only the text up to the first ")" is the record.
-   int close = StringFind(text, ")", 0);
-   if(close < 0)
+   if(!ParseSignal(text, signal, field))
       return(SignalNone);
-   field = GetField(StringSubstr(text, 0, close + 1), "Signal");
-   if(!IsNumber(field))
-      return(SignalNone);
-   signal = StringToDouble(field);
    return(SignalFresh);
-}
-
-//+------------------------------------------------------------------+
-//| Lit lamps: the largest k <= 8 with k * MaxSignal <= 8 * |signal|. |
-//+------------------------------------------------------------------+
-int LitLamps(double signal)
-{
-   int lit = 0;
-   for(int k = 1; k <= 8; k++)
-   {
-      if(k * MaxSignal <= 8 * MathAbs(signal))
-         lit = k;
-   }
-   return(lit);
 }
 
 // This advisor's orders on this chart's symbol: not manual ones, not other advisors'.
@@ -285,8 +173,6 @@ void DecideLevels(double signal)
    g_lamps = lamps;
    if(dir == OP_SELL)
       g_lamps = -lamps;
-   if(g_latched && g_lamps != g_latchLamps)
-      g_latched = false;
    if(dir >= 0 && dir != g_dir)
    {
       // Turned: the other side is closed, its lamps all went out.
@@ -295,10 +181,9 @@ void DecideLevels(double signal)
       g_dir = dir;
       g_held = CountLevels(g_dir);
    }
-   double steps = 8 * MathAbs(signal) / MaxSignal;
    for(int k = 1; k <= 8; k++)
    {
-      if(g_level[k] == LevelHeld && (steps < k - 0.5 || k > LevelNum))
+      if(g_level[k] == LevelHeld && (!LevelHolds(k, signal) || k > LevelNum))
          g_level[k] = LevelOut;
       else if(g_level[k] == LevelBlocked && lamps < k)
          g_level[k] = LevelOut;
@@ -308,64 +193,18 @@ void DecideLevels(double signal)
    g_pending = true;
 }
 
-// Five- and three-digit quotes count a pip as ten points.
-int PipPoints()
-{
-   if(Digits == 3 || Digits == 5)
-      return(10);
-   return(1);
-}
-
-//+------------------------------------------------------------------+
-//| The protective stop for a position of `type` at today's quotes:  |
-//| StopLossPips away, and at least one point beyond the broker's    |
-//| stop level so a tick in between does not make it invalid.        |
-//+------------------------------------------------------------------+
+// The protective stop for a position of `type` at today's quotes.
 double StopLossPrice(int type)
 {
-   double distance = StopLossPips * PipPoints() * Point;
-   double least = (MarketInfo(Symbol(), MODE_STOPLEVEL) + 1) * Point;
-   if(distance < least)
-      distance = least;
-   if(type == OP_BUY)
-      return(NormalizeDouble(Bid - distance, Digits));
-   return(NormalizeDouble(Ask + distance, Digits));
+   return(StopLossAt(type == OP_BUY, Bid, Ask, Point, Digits, MarketInfo(Symbol(), MODE_STOPLEVEL)));
 }
 
-//+------------------------------------------------------------------+
-//| Lot size of one level: the level's margin budget                 |
-//| (funds x MaximumRisk / LevelNum) divided by the margin one lot   |
-//| binds, times LP, rounded down to the broker's lot step (which    |
-//| may be 0.001 or 0.05, so no fixed number of decimals) and capped |
-//| at its maximum. 0 when below the broker's minimum.               |
-//+------------------------------------------------------------------+
+// Lot size of one level, on the broker's lot grid; 0 when below its minimum.
 double LevelLots()
 {
-   double funds = AccountEquity();
-   if(LimitedFunds > 0 && LimitedFunds < funds)
-      funds = LimitedFunds;
-   if(LevelNum <= 0 || funds <= 0)
-      return(0);
-   double marginPerLot = MarketInfo(Symbol(), MODE_MARGINREQUIRED);
-   double step = MarketInfo(Symbol(), MODE_LOTSTEP);
-   if(marginPerLot <= 0 || step <= 0)
-      return(0);
-   double lots = funds * MaximumRisk / LevelNum / marginPerLot * LP;
-   double maxLots = MarketInfo(Symbol(), MODE_MAXLOT);
-   if(maxLots > 0 && lots > maxLots)
-      lots = maxLots;
-   // Decimals of the step, so the rounded size is exactly a multiple of it.
-   int decimals = 0;
-   double scaled = step;
-   while(decimals < 8 && MathAbs(scaled - MathRound(scaled)) > 0.0000001)
-   {
-      scaled *= 10;
-      decimals++;
-   }
-   lots = NormalizeDouble(MathFloor(lots / step + 0.0000001) * step, decimals);
-   if(lots < MarketInfo(Symbol(), MODE_MINLOT))
-      return(0);
-   return(lots);
+   double lots = BudgetLots(AccountEquity(), MarketInfo(Symbol(), MODE_MARGINREQUIRED));
+   return(RoundLots(lots, MarketInfo(Symbol(), MODE_LOTSTEP), MarketInfo(Symbol(), MODE_MINLOT),
+                    MarketInfo(Symbol(), MODE_MAXLOT)));
 }
 
 //+------------------------------------------------------------------+
@@ -427,10 +266,8 @@ string ErrorText(int error)
 //+------------------------------------------------------------------+
 void Refuse(string what, int error)
 {
-   g_latched = true;
-   g_latchLamps = g_lamps;
-   g_latchReason = what + " refused, error " + IntegerToString(error) + " (" + ErrorText(error) + ")";
-   Alert("Quorvane ", Symbol(), ": ", g_latchReason, "; no more orders until the lamps change");
+   StopUntilLampsChange(what + " refused, error " + IntegerToString(error) + " (" + ErrorText(error) + ")", g_lamps);
+   Alert("Quorvane ", Symbol(), ": ", g_stoppedText, "; no more orders until the lamps change");
 }
 
 void Failed(string what, int error)
@@ -440,22 +277,9 @@ void Failed(string what, int error)
       Refuse(what, error);
       return;
    }
-   int wait = RetryWaitSeconds;
-   if(error == ERR_TRADE_TIMEOUT && wait < 60)
-      wait = 60;
-   if(wait < 0)
-      wait = 0;
-   g_waiting = true;
-   g_failTick = GetTickCount();
-   g_waitMs = (uint)wait * 1000;
+   int wait = RetrySeconds(error == ERR_TRADE_TIMEOUT);
+   WaitBeforeRetry(wait);
    Print("Quorvane: ", what, " failed, error ", IntegerToString(error), "; next try in ", IntegerToString(wait), " s");
-}
-
-bool Waiting()
-{
-   if(g_waiting && (uint)(GetTickCount() - g_failTick) >= g_waitMs)
-      g_waiting = false;
-   return(g_waiting);
 }
 
 bool CloseTicket(int ticket)
@@ -467,7 +291,7 @@ bool CloseTicket(int ticket)
    if(OrderType() == OP_SELL)
       price = Ask;
    ResetLastError();
-   return(OrderClose(ticket, OrderLots(), NormalizeDouble(price, Digits), Slippage * PipPoints(), clrNONE));
+   return(OrderClose(ticket, OrderLots(), NormalizeDouble(price, Digits), Slippage * PipPoints(Digits), clrNONE));
 }
 
 bool CloseOldest(int type)
@@ -536,7 +360,7 @@ bool OpenLevel(int type, double lots)
    if(StopLossPips > 0 && !stopAfter)
       stop = StopLossPrice(type);
    ResetLastError();
-   int ticket = OrderSend(Symbol(), type, lots, NormalizeDouble(price, Digits), Slippage * PipPoints(), stop, 0,
+   int ticket = OrderSend(Symbol(), type, lots, NormalizeDouble(price, Digits), Slippage * PipPoints(Digits), stop, 0,
                           "Quorvane", magic, 0, clrNONE);
    if(ticket < 0)
    {
@@ -664,28 +488,18 @@ string Heading()
 int OnInit()
 {
    // Inputs can change without the program being reloaded: start afresh.
-   g_file = SignalFileName();
+   g_file = SignalFileName(Symbol());
    g_ownsLock = false;
    g_observed = false;
    g_changed = false;
    g_held = 0;
    g_lamps = 0;
    g_pending = false;
-   g_waiting = false;
    g_closingTicket = 0;
-   g_latched = false;
-   g_lastWarning = "";
+   ResetSharedState();
    g_stopAfterFill = SymbolInfoInteger(Symbol(), SYMBOL_TRADE_EXEMODE) == SYMBOL_TRADE_EXECUTION_MARKET;
-   if(MaxSignal <= 0)
-   {
-      Alert("Quorvane: MaxSignal must be greater than 0 (the signal at which all eight lamps are lit)");
+   if(!InputsValid())
       return(INIT_FAILED);
-   }
-   if(LevelNum <= 0)
-   {
-      Alert("Quorvane: LevelNum must be at least 1");
-      return(INIT_FAILED);
-   }
    if(IsTesting())
    {
       // There TimeLocal() is the tester's time and no file follows it: a
@@ -762,14 +576,10 @@ void OnTick()
    if(isNew)
       DecideLevels(signal);
 
-   int lamps = LitLamps(signal);
-   string side = "long";
-   if(signal < 0)
-      side = "short";
-   string shown = "signal " + field + " (" + side + "), lamps lit: " + IntegerToString(lamps) + " of 8";
-   if(g_latched)
+   string shown = SignalText(field, signal, LitLamps(signal));
+   if(StoppedAt(g_lamps))
    {
-      Comment(heading, "\n", shown, "\n", "stopped: ", g_latchReason, "; no orders until the lamps change");
+      Comment(heading, "\n", shown, "\n", "stopped: ", g_stoppedText, "; no orders until the lamps change");
       return;
    }
    string blocked = TradingBlocked();
@@ -780,6 +590,6 @@ void OnTick()
    }
    Comment(heading, "\n", shown);
    if(g_pending && g_dir >= 0)
-      g_pending = !SyncLevels() && !g_latched;
+      g_pending = !SyncLevels() && !g_stopped;
 }
 //+------------------------------------------------------------------+

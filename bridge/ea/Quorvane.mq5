@@ -10,6 +10,8 @@
 //| at k lamps and closes below k - 1/2 lamps or when the signal turns.|
 //| Netting accounts hold the levels as one position (its volume in    |
 //| steps of one level's lots), hedging accounts as one position each. |
+//| What it shares with Quorvane.mq4 lies in QuorvaneSignal.mqh, which |
+//| "Select" in Quorvane installs beside it: both belong in Experts.   |
 //+------------------------------------------------------------------+
 #property copyright "Quorvane developers"
 #property version   "1.00"
@@ -30,6 +32,8 @@ input int    RetryWaitSeconds = 30;     // after a failed order, wait this long 
 input string SymbolPrefix     = "";     // broker's prefix of the chart symbol, e.g. "m" in mEURUSD
 input string SymbolSuffix     = "";     // broker's suffix of the chart symbol, e.g. ".pro" in EURUSD.pro
 input bool   UseCommonFolder  = false;  // read the file from the terminals' shared Common\Files folder
+
+#include "QuorvaneSignal.mqh"
 
 enum SignalState
 {
@@ -58,12 +62,6 @@ uint     g_changedTick = 0;      // GetTickCount() when that date last changed
 bool     g_read = false;         // the file has been looked at once since the start
 bool     g_seenChange = false;   // ... and seen to change since: Quorvane is writing it
 bool     g_decide = false;       // a new record (or a retry) waits for a decision
-bool     g_waiting = false;      // back-off after a transient failure
-uint     g_waitStart = 0;
-uint     g_waitMs = 0;
-bool     g_stopped = false;      // a permanent refusal: no orders until the lamps change
-int      g_stoppedLamps = 0;
-string   g_stoppedText = "";
 int      g_lamps = 0;            // lit lamps now, signed by side: a permanent refusal holds until they change
 int      g_bar[9];               // level k closed by someone else on side g_bar[k] (+1 long, -1 short)
 int      g_believed[2];          // levels held after the advisor's last orders: [0] long, [1] short
@@ -72,106 +70,22 @@ double   g_levelLots = 0;        // lots of one level while a netting position i
 ENUM_ORDER_TYPE_FILLING g_filling = ORDER_FILLING_FOK;
 ENUM_ORDER_TYPE_FILLING g_otherFilling = ORDER_FILLING_FOK;
 bool     g_hasOther = false;
-string   g_lastWarning = "";
-
-void Warn(string text)
-{
-   if(text == g_lastWarning)
-      return;
-   g_lastWarning = text;
-   Print("Quorvane: ", text);
-}
 
 void Show(string text)
 {
    Comment(text, "\n", g_fileLine);
 }
 
-//+------------------------------------------------------------------+
-//| The value of a field of a record: the key, one separator char,    |
-//| then the text up to "," (else up to ")"). "" when absent.         |
-//+------------------------------------------------------------------+
-string GetField(string record, string key)
-{
-   int at = StringFind(record, key, 0);
-   if(at < 0 || StringLen(key) == 0)
-      return("");
-   int from = at + StringLen(key) + 1;
-   int end = StringFind(record, ",", from - 1);
-   if(end < 0)
-      end = StringFind(record, ")", from - 1);
-   if(end < from)
-      return("");
-   return(StringSubstr(record, from, end - from));
-}
-
-// A plain decimal number: StringToDouble reads any text, even "", as 0, and 0 closes every level.
-bool IsNumber(string text)
-{
-   int n = StringLen(text);
-   int i = 0;
-   if(n > 0 && (StringGetCharacter(text, 0) == '+' || StringGetCharacter(text, 0) == '-'))
-      i = 1;
-   int digits = 0;
-   bool point = false;
-   for(; i < n; i++)
-   {
-      ushort c = StringGetCharacter(text, i);
-      if(c >= '0' && c <= '9')
-         digits++;
-      else if(c == '.' && !point)
-         point = true;
-      else
-         return(false);
-   }
-   return(digits > 0);
-}
-
-//+------------------------------------------------------------------+
-//| The file of a chart symbol: without the broker's prefix and       |
-//| suffix, then its first six characters, as Quorvane names files.   |
-//| So EURUSD.pro, EURUSDm and EURUSD# read EURUSD by themselves.     |
-//+------------------------------------------------------------------+
-string SignalFileName(string symbol)
-{
-   string name = symbol;
-   int prefix = StringLen(SymbolPrefix);
-   int suffix = StringLen(SymbolSuffix);
-   if(prefix > 0 && StringFind(name, SymbolPrefix, 0) == 0)
-      name = StringSubstr(name, prefix);
-   int cut = StringLen(name) - suffix;
-   if(suffix > 0 && cut > 0 && StringSubstr(name, cut) == SymbolSuffix)
-      name = StringSubstr(name, 0, cut);
-   return(StringSubstr(name, 0, 6));
-}
-
-//+------------------------------------------------------------------+
-//| Reads the record. FILE_ANSI: Quorvane writes 8-bit text, which the|
-//| terminal would read as UTF-16. The shared modes let Quorvane      |
-//| replace the file while it is open here. The file's date is only   |
-//| compared with its own earlier value: which clock the terminal     |
-//| stamps it with is not documented, and under Wine it differs.      |
-//+------------------------------------------------------------------+
+// Reads the record; a new date of the file is a new record.
 SignalState ReadSignal(double &signal, string &field)
 {
-   int flags = FILE_READ | FILE_BIN | FILE_ANSI | FILE_SHARE_READ | FILE_SHARE_WRITE;
-   if(UseCommonFolder)
-      flags |= FILE_COMMON;
-   int handle = FileOpen(g_file, flags);
    datetime modified = 0;
    string text = "";
-   if(handle != INVALID_HANDLE)
-   {
-      modified = (datetime)FileGetInteger(handle, FILE_MODIFY_DATE);
-      int size = (int)FileSize(handle);
-      if(size > 0)
-         text = FileReadString(handle, size);
-      FileClose(handle);
-   }
+   bool present = ReadSignalFile(g_file, modified, text);
    // The first look only sets the baseline: a file left by a stopped
    // Quorvane must not be traded after a restart of the terminal. A file
    // that is missing for a while has not changed: only a new date counts.
-   if(!g_read || (handle != INVALID_HANDLE && modified != g_modified))
+   if(!g_read || (present && modified != g_modified))
    {
       if(g_read)
       {
@@ -182,91 +96,27 @@ SignalState ReadSignal(double &signal, string &field)
       g_modified = modified;
       g_changedTick = GetTickCount();
    }
-   if(handle == INVALID_HANDLE)
+   if(!present)
       return(SignalMissing);
-   int close = StringFind(text, ")", 0);
-   if(close < 0)
+   if(!ParseSignal(text, signal, field))
       return(SignalNone);
-   field = GetField(StringSubstr(text, 0, close + 1), "Signal");
-   if(!IsNumber(field))
-      return(SignalNone);
-   signal = StringToDouble(field);
    return(SignalFresh);
 }
 
-bool IsStale()
-{
-   if(MaxAgeSeconds <= 0)
-      return(false);
-   // uint differences stay right across the 49-day wrap of GetTickCount.
-   uint unchanged = GetTickCount() - g_changedTick;
-   return(unchanged > (uint)MaxAgeSeconds * 1000);
-}
-
-// Lit lamps: the largest k <= 8 with k * MaxSignal <= 8 * |signal|.
-int LitLamps(double signal)
-{
-   int lit = 0;
-   for(int k = 1; k <= 8; k++)
-   {
-      if(k * MaxSignal <= 8 * MathAbs(signal))
-         lit = k;
-   }
-   return(lit);
-}
-
-// Five- and three-digit quotes count a pip as ten points.
-int PipPoints()
-{
-   long digits = SymbolInfoInteger(Symbol(), SYMBOL_DIGITS);
-   if(digits == 3 || digits == 5)
-      return(10);
-   return(1);
-}
-
-// Decimals of a volume step (0.01 -> 2, 0.001 -> 3), for NormalizeDouble.
-int StepDigits(double step)
-{
-   int digits = 0;
-   while(digits < 8 && MathAbs(step - MathRound(step)) > 1e-9)
-   {
-      step *= 10;
-      digits++;
-   }
-   return(digits);
-}
-
-// Lots stepped down to the symbol's volume step and capped at its maximum; 0 below the minimum.
+// Lots on the symbol's volume grid; 0 below its minimum.
 double StepLots(double lots)
 {
-   double step = SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_STEP);
-   double least = SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_MIN);
-   double most = SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_MAX);
-   if(step <= 0)
-      return(0);
-   if(most > 0 && lots > most)
-      lots = most;
-   lots = MathFloor(lots / step + 1e-7) * step;
-   if(lots < least - step * 1e-7)
-      return(0);
-   return(NormalizeDouble(lots, StepDigits(step)));
+   return(RoundLots(lots, SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_STEP), SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_MIN),
+                    SymbolInfoDouble(Symbol(), SYMBOL_VOLUME_MAX)));
 }
 
-//+------------------------------------------------------------------+
-//| Lots of one level: funds x MaximumRisk / LevelNum of margin over  |
-//| the margin of one lot, times LP, on the volume step.              |
-//+------------------------------------------------------------------+
+// Lots of one level, over the margin of one lot as the terminal works it out.
 double LevelLots()
 {
-   double funds = AccountInfoDouble(ACCOUNT_EQUITY);
-   if(LimitedFunds > 0 && LimitedFunds < funds)
-      funds = LimitedFunds;
-   if(funds <= 0)
-      return(0);
    double perLot = 0;
-   if(!OrderCalcMargin(ORDER_TYPE_BUY, Symbol(), 1.0, SymbolInfoDouble(Symbol(), SYMBOL_ASK), perLot) || perLot <= 0)
-      return(0);
-   return(StepLots(funds * MaximumRisk / LevelNum / perLot * LP));
+   if(!OrderCalcMargin(ORDER_TYPE_BUY, Symbol(), 1.0, SymbolInfoDouble(Symbol(), SYMBOL_ASK), perLot))
+      perLot = 0;
+   return(StepLots(BudgetLots(AccountInfoDouble(ACCOUNT_EQUITY), perLot)));
 }
 
 // A netting position counts in steps of the lots its first level had,
@@ -446,21 +296,15 @@ TradeOutcome Failed(string what, uint code)
 {
    if(IsTransient(code))
    {
-      uint wait = (uint)MathMax(RetryWaitSeconds, 0) * 1000;
-      // A timed-out order may still have been executed: give the server time, and
-      // count the levels again before the next order instead of repeating this one.
-      if(code == TRADE_RETCODE_TIMEOUT && wait < 60000)
-         wait = 60000;
-      g_waiting = true;
-      g_waitStart = GetTickCount();
-      g_waitMs = wait;
+      // A timed-out order may still have been executed: the levels are counted
+      // again before the next order instead of repeating this one.
+      int wait = RetrySeconds(code == TRADE_RETCODE_TIMEOUT);
+      WaitBeforeRetry(wait);
       Print("Quorvane: ", what, " failed, retcode ", IntegerToString(code), "; next try in ",
-            IntegerToString(wait / 1000), " s");
+            IntegerToString(wait), " s");
       return(TradeRetry);
    }
-   g_stopped = true;
-   g_stoppedLamps = g_lamps;
-   g_stoppedText = what + " refused, retcode " + IntegerToString(code);
+   StopUntilLampsChange(what + " refused, retcode " + IntegerToString(code), g_lamps);
    Alert("Quorvane: ", g_stoppedText, "; no more orders on ", Symbol(), " until the lamps change");
    return(TradeStop);
 }
@@ -475,28 +319,17 @@ void Deal(MqlTradeRequest &request, bool buy, double volume, ulong position)
    request.type = buy ? ORDER_TYPE_BUY : ORDER_TYPE_SELL;
    int digits = (int)SymbolInfoInteger(Symbol(), SYMBOL_DIGITS);
    request.price = NormalizeDouble(SymbolInfoDouble(Symbol(), buy ? SYMBOL_ASK : SYMBOL_BID), digits);
-   request.deviation = (ulong)(Slippage * PipPoints());
+   request.deviation = (ulong)(Slippage * PipPoints(digits));
    request.position = position;
    request.comment = "Quorvane";
 }
 
-//+------------------------------------------------------------------+
-//| The protective stop of a buy or sell: StopLossPips away, at least |
-//| the stop level plus one point, on the symbol's digits; 0 = none.  |
-//+------------------------------------------------------------------+
+// The protective stop of a buy or sell at the symbol's quotes now; 0 = none.
 double StopLossPrice(bool buy)
 {
-   if(StopLossPips <= 0)
-      return(0);
-   double point = SymbolInfoDouble(Symbol(), SYMBOL_POINT);
-   int digits = (int)SymbolInfoInteger(Symbol(), SYMBOL_DIGITS);
-   double distance = StopLossPips * PipPoints() * point;
-   double least = (SymbolInfoInteger(Symbol(), SYMBOL_TRADE_STOPS_LEVEL) + 1) * point;
-   if(distance < least)
-      distance = least;
-   if(buy)
-      return(NormalizeDouble(SymbolInfoDouble(Symbol(), SYMBOL_BID) - distance, digits));
-   return(NormalizeDouble(SymbolInfoDouble(Symbol(), SYMBOL_ASK) + distance, digits));
+   return(StopLossAt(buy, SymbolInfoDouble(Symbol(), SYMBOL_BID), SymbolInfoDouble(Symbol(), SYMBOL_ASK),
+                     SymbolInfoDouble(Symbol(), SYMBOL_POINT), (int)SymbolInfoInteger(Symbol(), SYMBOL_DIGITS),
+                     (double)SymbolInfoInteger(Symbol(), SYMBOL_TRADE_STOPS_LEVEL)));
 }
 
 // Closes `volume` of a position (all of it on hedging accounts: one level each).
@@ -563,9 +396,7 @@ TradeOutcome Open(int side, double volume)
    {
       // What was filled is held and counted; the rest waits for the back-off.
       Print("Quorvane: ", DoubleToString(result.volume, 2), " of ", DoubleToString(volume, 2), " lots filled");
-      g_waiting = true;
-      g_waitStart = GetTickCount();
-      g_waitMs = (uint)MathMax(RetryWaitSeconds, 0) * 1000;
+      WaitBeforeRetry(RetryWaitSeconds);
       return(TradeRetry);
    }
    if(IsDone(code))
@@ -645,7 +476,7 @@ int Wanted(double signal, int side, int lamps)
    int want = lamps;
    for(int k = lamps + 1; k <= held && k <= 8; k++)
    {
-      if((k - 0.5) * MaxSignal <= 8 * MathAbs(signal))
+      if(LevelHolds(k, signal))
          want = k;
    }
    if(want > LevelNum)
@@ -716,18 +547,10 @@ string TradingBlocked()
       return(missing);
    if(g_foreign)
       return("the position on " + Symbol() + " is not this advisor's (another magic or a manual trade)");
-   if(g_stopped)
-   {
-      if(g_lamps == g_stoppedLamps)
-         return(g_stoppedText + "; waiting for the lamps to change");
-      g_stopped = false;
-   }
-   if(g_waiting)
-   {
-      if(GetTickCount() - g_waitStart < g_waitMs)
-         return("waiting after a failed order");
-      g_waiting = false;
-   }
+   if(StoppedAt(g_lamps))
+      return(g_stoppedText + "; waiting for the lamps to change");
+   if(Waiting())
+      return("waiting after a failed order");
    return("");
 }
 
@@ -738,11 +561,9 @@ int OnInit()
    g_read = false;
    g_seenChange = false;
    g_decide = false;
-   g_waiting = false;
-   g_stopped = false;
    g_foreign = false;
    g_levelLots = 0;
-   g_lastWarning = "";
+   ResetSharedState();
    for(int k = 0; k <= 8; k++)
       g_bar[k] = 0;
    if(MQLInfoInteger(MQL_TESTER))
@@ -751,16 +572,8 @@ int OnInit()
       Print("Quorvane: the strategy tester has no live signal file; this advisor runs on a live chart only");
       return(INIT_FAILED);
    }
-   if(MaxSignal <= 0)
-   {
-      Alert("Quorvane: MaxSignal must be greater than 0 (the signal at which all eight lamps are lit)");
+   if(!InputsValid())
       return(INIT_FAILED);
-   }
-   if(LevelNum <= 0)
-   {
-      Alert("Quorvane: LevelNum must be at least 1");
-      return(INIT_FAILED);
-   }
    g_file = SignalFileName(Symbol());
    g_fileLine = "signal file " + g_file + " for " + Symbol();
    g_lock = "Quorvane " + Symbol() + " " + IntegerToString(magic);
@@ -817,7 +630,7 @@ void OnTick()
       Show("Quorvane: waiting for the signal file to change - holding");
       return;
    }
-   if(IsStale())
+   if(UnchangedTooLong(g_changedTick, GetTickCount()))
    {
       Show("Quorvane: signal stale (unchanged for more than " + IntegerToString(MaxAgeSeconds) + " s) - holding");
       return;
@@ -828,16 +641,12 @@ void OnTick()
       return;
    }
    int side = 1;
-   string direction = "long";
    if(signal < 0)
-   {
       side = -1;
-      direction = "short";
-   }
    int lamps = LitLamps(signal);
    g_lamps = side * lamps;
    ClearBars(side, lamps);
-   string shown = "Quorvane signal " + field + " (" + direction + "), lamps lit: " + IntegerToString(lamps) + " of 8";
+   string shown = "Quorvane " + SignalText(field, signal, lamps);
    string blocked = TradingBlocked();
    if(blocked != "")
    {

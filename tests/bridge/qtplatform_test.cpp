@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Qt services: where a sound is looked for, the player with and without
 // "open.wav", ".exe" targets going to Wine; and what the build stages beside
-// the executable: the opening chime and the expert advisor's source.
+// the executable: the opening chime and the expert advisors' sources.
 
 #include "bridge/qtplatform.h"
 
@@ -141,13 +141,16 @@ TEST(AssetsTest, ExpertSourceIsStagedWithItsInputsAndNoCompiledExpert)
                               "input double MaximumRisk      = 0.1;", "input int    LevelNum         = 16;",
                               "input bool   OnlyClose        = false;", "input double LP               = 1;",
                               "input double MaxSignal        = 0.25;", "input int    MaxAgeSeconds    = 60;",
-                              "FILE_ANSI"})
+                              "#include \"QuorvaneSignal.mqh\""})
         EXPECT_NE(source.find(input), std::string::npos) << input;
     // A fake compiled expert would be worse than none.
     EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex4"));
-    // The MQL5 advisor beside it, as it is in the source tree.
+    // The MQL5 advisor and the include both advisors need beside it, as they are in the source tree.
     EXPECT_EQ(readFile(QUORVANE_BIN_DIR "/Quorvane.mq5"), readFile(QUORVANE_SOURCE_DIR "/bridge/ea/Quorvane.mq5"));
     EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex5"));
+    const std::string include = readFile(QUORVANE_BIN_DIR "/QuorvaneSignal.mqh");
+    EXPECT_EQ(include, readFile(QUORVANE_SOURCE_DIR "/bridge/ea/QuorvaneSignal.mqh"));
+    EXPECT_NE(include.find("FILE_ANSI"), std::string::npos);
 }
 
 } // namespace

@@ -44,8 +44,8 @@ class ChooseTerminalFolderTest : public ::testing::Test {
 protected:
     ChooseTerminalFolderTest() { program(true, true, "v1"); }
     // Fills the program folder with the compiled expert and the source as asked
-    // (and the MQL5 source when `mq5`).
-    void program(bool ex4, bool mq4, const std::string& version = "v1", bool mq5 = false) const
+    // (and the MQL5 source when `mq5`, the include both sources need when `mqh`).
+    void program(bool ex4, bool mq4, const std::string& version = "v1", bool mq5 = false, bool mqh = true) const
     {
         fs::remove_all(m_dir / "program");
         fs::create_directories(m_dir / "program");
@@ -55,6 +55,8 @@ protected:
             writeFile(m_dir / "program/Quorvane.mq4", "source " + version);
         if (mq5)
             writeFile(m_dir / "program/Quorvane.mq5", "source5 " + version);
+        if (mqh)
+            writeFile(m_dir / "program/QuorvaneSignal.mqh", "include " + version);
     }
     std::string terminal(const std::string& name, bool withExperts = true) const
     {
@@ -93,22 +95,30 @@ TEST_F(ChooseTerminalFolderTest, InstallsEachPresentFileOrRefusesTheFolder)
     EXPECT_STREQ(kNotMt4Message, "It is not a MT4 install directory, please re-select.");
     const struct {
         const char* name;
-        bool ex4, mq4, experts, blockEx4; // blockEx4: a folder sits where the compiled expert goes
+        bool ex4, mq4, mqh, experts;
+        const char* blocked; // a folder sits where this file goes; "" for none
         bool accepted;
-    } rows[] = {{"SourceAlone", false, true, true, false, true},  {"CompiledAlone", true, false, true, false, true},
-                {"Neither", false, false, true, false, false},    {"OneCopyFails", true, true, true, true, false},
-                {"NoExpertsFolder", true, true, false, false, false}};
+    } rows[] = {{"SourceAlone", false, true, true, true, "", true},
+                {"CompiledAlone", true, false, false, true, "", true},
+                {"Neither", false, false, false, true, "", false},
+                {"OneCopyFails", true, true, true, true, "Quorvane.ex4", false},
+                {"NoExpertsFolder", true, true, true, false, "", false},
+                {"IncludeAloneIsNoAdvisor", false, false, true, true, "", false},
+                {"CompiledNeedsNoInclude", true, false, true, true, "", true},
+                {"SourceWithoutItsIncludeStillGoes", false, true, false, true, "", true},
+                {"IncludeCopyFailsBeforeTheSource", false, true, true, true, "QuorvaneSignal.mqh", false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        program(row.ex4, row.mq4);
+        program(row.ex4, row.mq4, "v1", false, row.mqh);
         const std::string mt4 = terminal(row.name, row.experts);
-        if (row.blockEx4)
-            fs::create_directories(mt4 + "/experts/Quorvane.ex4");
+        if (*row.blocked)
+            fs::create_directories(mt4 + "/experts/" + row.blocked);
         const FolderChoice choice = choose("", mt4);
         EXPECT_EQ(choice.notMt4, !row.accepted);
         EXPECT_EQ(choice.folder, row.accepted ? mt4 : "");
         EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/Quorvane.ex4"), row.accepted && row.ex4);
         EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/Quorvane.mq4"), row.accepted && row.mq4);
+        EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/QuorvaneSignal.mqh"), row.accepted && row.mq4 && row.mqh);
         EXPECT_EQ(fs::exists(mt4 + "/experts"), row.experts) << "never created";
     }
 }
@@ -177,8 +187,10 @@ TEST_F(ChooseTerminalFolderTest, Mt5TargetsTakeTheMql5AdvisorAndMt4TargetsTheMql
         bool accepted;
         Names experts; ///< what ends up in the data folder, below it
     } rows[] = {
-        {"Mt5", {"MQL5"}, true, true, {"MQL5/Experts/Quorvane.mq5"}},
-        {"BothInOneDataFolder", {"MQL4", "MQL5"}, true, true, {"MQL4/Experts/Quorvane.mq4", "MQL5/Experts/Quorvane.mq5"}},
+        {"Mt5", {"MQL5"}, true, true, {"MQL5/Experts/Quorvane.mq5", "MQL5/Experts/QuorvaneSignal.mqh"}},
+        {"BothInOneDataFolder", {"MQL4", "MQL5"}, true, true,
+         {"MQL4/Experts/Quorvane.mq4", "MQL4/Experts/QuorvaneSignal.mqh", "MQL5/Experts/Quorvane.mq5",
+          "MQL5/Experts/QuorvaneSignal.mqh"}},
         {"Mt5WithoutItsAdvisorBesideTheProgram", {"MQL5"}, false, false, {}},
     };
     for (const auto& row : rows) {
