@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 //+------------------------------------------------------------------+
 //| Quorvane.mq4 - reference expert advisor for the Quorvane signals   |
 //|                                                                    |
@@ -13,8 +14,9 @@
 //| hysteresis; a signal that turns closes every level of the other    |
 //| direction first. A missing, stale or unreadable signal is no       |
 //| signal: the levels are held as they are.                           |
-//| What it shares with Quorvane.mq5 lies in QuorvaneSignal.mqh, which |
-//| "Select" in Quorvane installs beside it: both belong in Experts.   |
+//| What it shares with Quorvane.mq5 lies in QuorvaneSignal.mqh, its  |
+//| orders to the broker in QuorvaneTrade4.mqh; "Select" in Quorvane   |
+//| installs both beside it: all three belong in Experts.              |
 //+------------------------------------------------------------------+
 #property copyright "Quorvane developers"
 #property version   "3.00"
@@ -75,8 +77,8 @@ LevelState g_level[9];           // levels 1 to 8
 int        g_held = 0;           // orders this advisor knows it holds in g_dir
 int        g_lamps = 0;          // lit lamps of the last record, negative when short
 bool       g_pending = false;    // the levels are not yet in line with the last record
-int        g_closingTicket = 0;  // a close that timed out: it may still have gone through
-bool       g_stopAfterFill = false; // the server takes no stop in the order (market execution)
+
+#include "QuorvaneTrade4.mqh"
 
 //+------------------------------------------------------------------+
 //| Reads this chart's signal file. `isNew` tells whether the file   |
@@ -120,23 +122,6 @@ SignalState ReadSignal(double &signal, string &field, bool &isNew)
    if(!ParseSignal(text, signal, field))
       return(SignalNone);
    return(SignalFresh);
-}
-
-// This advisor's orders on this chart's symbol: not manual ones, not other advisors'.
-bool IsOurs(int type)
-{
-   return(OrderSymbol() == Symbol() && OrderMagicNumber() == magic && OrderType() == type);
-}
-
-int CountLevels(int type)
-{
-   int count = 0;
-   for(int i = OrdersTotal() - 1; i >= 0; i--)
-   {
-      if(OrderSelect(i, SELECT_BY_POS, MODE_TRADES) && IsOurs(type))
-         count++;
-   }
-   return(count);
 }
 
 int Opposite(int type)
@@ -193,192 +178,6 @@ void DecideLevels(double signal)
    g_pending = true;
 }
 
-// The protective stop for a position of `type` at today's quotes.
-double StopLossPrice(int type)
-{
-   return(StopLossAt(type == OP_BUY, Bid, Ask, Point, Digits, MarketInfo(Symbol(), MODE_STOPLEVEL)));
-}
-
-// Lot size of one level, on the broker's lot grid; 0 when below its minimum.
-double LevelLots()
-{
-   double lots = BudgetLots(AccountEquity(), MarketInfo(Symbol(), MODE_MARGINREQUIRED));
-   return(RoundLots(lots, MarketInfo(Symbol(), MODE_LOTSTEP), MarketInfo(Symbol(), MODE_MINLOT),
-                    MarketInfo(Symbol(), MODE_MAXLOT)));
-}
-
-//+------------------------------------------------------------------+
-//| The oldest of this advisor's orders of `type`, or -1. Closing    |
-//| oldest first is what FIFO accounts demand and valid everywhere;  |
-//| the pool's order says nothing about age.                         |
-//+------------------------------------------------------------------+
-int OldestLevel(int type)
-{
-   int ticket = -1;
-   datetime opened = 0;
-   for(int i = OrdersTotal() - 1; i >= 0; i--)
-   {
-      if(!OrderSelect(i, SELECT_BY_POS, MODE_TRADES) || !IsOurs(type))
-         continue;
-      if(ticket < 0 || OrderOpenTime() < opened || (OrderOpenTime() == opened && OrderTicket() < ticket))
-      {
-         ticket = OrderTicket();
-         opened = OrderOpenTime();
-      }
-   }
-   return(ticket);
-}
-
-// Errors after which the same request may well succeed a little later.
-bool IsTransient(int error)
-{
-   return(error == ERR_SERVER_BUSY || error == ERR_NO_CONNECTION || error == ERR_TOO_FREQUENT_REQUESTS
-          || error == ERR_TRADE_TIMEOUT || error == ERR_INVALID_PRICE || error == ERR_MARKET_CLOSED
-          || error == ERR_PRICE_CHANGED || error == ERR_OFF_QUOTES || error == ERR_BROKER_BUSY
-          || error == ERR_REQUOTE || error == ERR_TOO_MANY_REQUESTS || error == ERR_TRADE_CONTEXT_BUSY);
-}
-
-// 148 to 150 by number: their names in stderror.mqh are not documented.
-string ErrorText(int error)
-{
-   if(error == ERR_INVALID_STOPS)
-      return("invalid stops");
-   if(error == ERR_INVALID_TRADE_VOLUME)
-      return("invalid volume");
-   if(error == ERR_TRADE_DISABLED)
-      return("trade disabled");
-   if(error == ERR_NOT_ENOUGH_MONEY)
-      return("not enough money");
-   if(error == 148)
-      return("too many orders");
-   if(error == 149)
-      return("hedging prohibited");
-   if(error == 150)
-      return("FIFO rule");
-   return("refused");
-}
-
-//+------------------------------------------------------------------+
-//| A refused request. Transient: wait RetryWaitSeconds (a timeout   |
-//| at least a minute, since the order may still appear in the pool) |
-//| by GetTickCount(), which no clock change moves. Permanent: one   |
-//| alert, and no orders until the lit-lamp count changes.           |
-//+------------------------------------------------------------------+
-void Refuse(string what, int error)
-{
-   StopUntilLampsChange(what + " refused, error " + IntegerToString(error) + " (" + ErrorText(error) + ")", g_lamps);
-   Alert("Quorvane ", Symbol(), ": ", g_stoppedText, "; no more orders until the lamps change");
-}
-
-void Failed(string what, int error)
-{
-   if(!IsTransient(error))
-   {
-      Refuse(what, error);
-      return;
-   }
-   int wait = RetrySeconds(error == ERR_TRADE_TIMEOUT);
-   WaitBeforeRetry(wait);
-   Print("Quorvane: ", what, " failed, error ", IntegerToString(error), "; next try in ", IntegerToString(wait), " s");
-}
-
-bool CloseTicket(int ticket)
-{
-   if(!OrderSelect(ticket, SELECT_BY_TICKET, MODE_TRADES))
-      return(false);
-   RefreshRates();
-   double price = Bid;
-   if(OrderType() == OP_SELL)
-      price = Ask;
-   ResetLastError();
-   return(OrderClose(ticket, OrderLots(), NormalizeDouble(price, Digits), Slippage * PipPoints(Digits), clrNONE));
-}
-
-bool CloseOldest(int type)
-{
-   int ticket = OldestLevel(type);
-   if(ticket < 0)
-      return(true);
-   if(CloseTicket(ticket))
-      return(true);
-   int error = GetLastError();
-   if(error == ERR_TRADE_TIMEOUT)
-      g_closingTicket = ticket;
-   Failed("closing ticket " + IntegerToString(ticket), error);
-   return(false);
-}
-
-//+------------------------------------------------------------------+
-//| Sets the stop of a position filled without one. When it cannot   |
-//| be set, the position is closed: none is left unprotected.        |
-//+------------------------------------------------------------------+
-bool ProtectOrder(int ticket, int type)
-{
-   int error = 0;
-   for(int attempt = 0; attempt < 3; attempt++)
-   {
-      if(attempt > 0)
-         Sleep(500);
-      if(!OrderSelect(ticket, SELECT_BY_TICKET, MODE_TRADES))
-         break;
-      RefreshRates();
-      ResetLastError();
-      if(OrderModify(ticket, OrderOpenPrice(), StopLossPrice(type), OrderTakeProfit(), 0, clrNONE))
-         return(true);
-      error = GetLastError();
-      if(!IsTransient(error))
-         break;
-   }
-   // Opening again would only pay the spread once more: stop until the lamps change.
-   bool closed = false;
-   for(int again = 0; again < 3 && !closed; again++)
-      closed = CloseTicket(ticket);
-   if(closed)
-      Refuse("setting the stop of ticket " + IntegerToString(ticket) + " (closed again)", error);
-   else
-   {
-      Refuse("setting the stop of ticket " + IntegerToString(ticket), error);
-      Alert("Quorvane ", Symbol(), ": ticket ", IntegerToString(ticket),
-            " is open WITHOUT its stop and could not be closed: close it by hand");
-   }
-   return(false);
-}
-
-//+------------------------------------------------------------------+
-//| Opens one level. A server that takes no stop in the order        |
-//| (market execution, or a refusal with 130) gets the order without |
-//| one and the stop right after the fill.                           |
-//+------------------------------------------------------------------+
-bool OpenLevel(int type, double lots)
-{
-   RefreshRates();
-   double price = Ask;
-   if(type == OP_SELL)
-      price = Bid;
-   bool stopAfter = g_stopAfterFill && StopLossPips > 0;
-   double stop = 0;
-   if(StopLossPips > 0 && !stopAfter)
-      stop = StopLossPrice(type);
-   ResetLastError();
-   int ticket = OrderSend(Symbol(), type, lots, NormalizeDouble(price, Digits), Slippage * PipPoints(Digits), stop, 0,
-                          "Quorvane", magic, 0, clrNONE);
-   if(ticket < 0)
-   {
-      int error = GetLastError();
-      if(error == ERR_INVALID_STOPS && stop != 0)
-      {
-         Print("Quorvane: the server refused the stop in the order; it is set after the fill from now on");
-         g_stopAfterFill = true;
-         return(OpenLevel(type, lots));
-      }
-      Failed("opening a level", error);
-      return(false);
-   }
-   if(stopAfter)
-      return(ProtectOrder(ticket, type));
-   return(true);
-}
-
 //+------------------------------------------------------------------+
 //| Brings the orders in line with the levels decided. Counts them   |
 //| again before every order: another program may have traded since.|
@@ -424,12 +223,8 @@ void NoteClosedLevels()
    // After a timeout the pool may still change: wait for the back-off.
    if(g_dir < 0 || Waiting())
       return;
-   if(g_closingTicket > 0)
-   {
-      if(OrderSelect(g_closingTicket, SELECT_BY_TICKET, MODE_TRADES) && OrderCloseTime() != 0)
-         g_held--;
-      g_closingTicket = 0;
-   }
+   if(ClosedAfterTimeout())
+      g_held--;
    int have = CountLevels(g_dir);
    // Orders that were to be closed anyway block no level when they go.
    int surplus = g_held - WantedLevels();
@@ -445,22 +240,6 @@ void NoteClosedLevels()
       }
    }
    g_held = have;
-}
-
-//+------------------------------------------------------------------+
-//| Why no trade request may go out now; "" when one may.            |
-//+------------------------------------------------------------------+
-string TradingBlocked()
-{
-   if(!IsConnected())
-      return("no connection to the trade server");
-   if(IsTradeContextBusy())
-      return("trade context busy");
-   if(!IsTradeAllowed())
-      return("trading is not allowed");
-   if(Waiting())
-      return("waiting after a failed order");
-   return("");
 }
 
 // Takes the terminal-wide variable of this symbol and magic. What value a

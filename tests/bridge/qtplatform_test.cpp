@@ -141,16 +141,15 @@ TEST(AssetsTest, ExpertSourceIsStagedWithItsInputsAndNoCompiledExpert)
                               "input double MaximumRisk      = 0.1;", "input int    LevelNum         = 16;",
                               "input bool   OnlyClose        = false;", "input double LP               = 1;",
                               "input double MaxSignal        = 0.25;", "input int    MaxAgeSeconds    = 60;",
-                              "#include \"QuorvaneSignal.mqh\""})
+                              "#include \"QuorvaneSignal.mqh\"", "#include \"QuorvaneTrade4.mqh\""})
         EXPECT_NE(source.find(input), std::string::npos) << input;
     // A fake compiled expert would be worse than none.
     EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex4"));
-    // The MQL5 advisor and the include both advisors need beside it, as they are in the source tree.
-    EXPECT_EQ(readFile(QUORVANE_BIN_DIR "/Quorvane.mq5"), readFile(QUORVANE_SOURCE_DIR "/bridge/ea/Quorvane.mq5"));
+    // The MQL5 advisor and the includes the advisors need beside it, as they are in the source tree.
     EXPECT_FALSE(fs::exists(QUORVANE_BIN_DIR "/Quorvane.ex5"));
-    const std::string include = readFile(QUORVANE_BIN_DIR "/QuorvaneSignal.mqh");
-    EXPECT_EQ(include, readFile(QUORVANE_SOURCE_DIR "/bridge/ea/QuorvaneSignal.mqh"));
-    EXPECT_NE(include.find("FILE_ANSI"), std::string::npos);
+    for (const std::string name : {"Quorvane.mq5", "QuorvaneSignal.mqh", "QuorvaneTrade4.mqh", "QuorvaneTrade5.mqh"})
+        EXPECT_EQ(readFile(QUORVANE_BIN_DIR "/" + name), readFile(QUORVANE_SOURCE_DIR "/bridge/ea/" + name)) << name;
+    EXPECT_NE(readFile(QUORVANE_BIN_DIR "/QuorvaneSignal.mqh").find("FILE_ANSI"), std::string::npos);
 }
 
 } // namespace
