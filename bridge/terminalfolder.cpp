@@ -12,11 +12,16 @@ namespace {
 
 // The compiled expert advisor exists only when someone built it with the
 // terminal's own compiler; the source is always shipped and the terminal
-// compiles it at start. Each terminal takes only its own language.
-constexpr std::array<const char*, 2> kMt4ExpertFiles = {"Quorvane.ex4", "Quorvane.mq4"};
-constexpr std::array<const char*, 2> kMt5ExpertFiles = {"Quorvane.ex5", "Quorvane.mq5"};
-// Both sources include it: the terminal compiles a source only beside it.
-constexpr const char* kExpertInclude = "QuorvaneSignal.mqh";
+// compiles it at start, only beside the files it includes: the one both
+// sources share and its own language's trade layer. Each terminal takes only
+// its own language.
+struct ExpertFiles {
+    const char* compiled;
+    const char* source;
+    std::array<const char*, 2> includes;
+};
+constexpr ExpertFiles kMt4ExpertFiles = {"Quorvane.ex4", "Quorvane.mq4", {"QuorvaneSignal.mqh", "QuorvaneTrade4.mqh"}};
+constexpr ExpertFiles kMt5ExpertFiles = {"Quorvane.ex5", "Quorvane.mq5", {"QuorvaneSignal.mqh", "QuorvaneTrade5.mqh"}};
 // MetaTrader 4 and a 32-bit MetaTrader 5 start with terminal.exe, a 64-bit
 // MetaTrader 5 with terminal64.exe; the MetaTrader 5 help spells it with a capital.
 constexpr std::array<const char*, 4> kTerminalPrograms = {"terminal.exe", "terminal64.exe", "Terminal.exe",
@@ -33,7 +38,7 @@ bool installExpertAdvisor(const std::string& programFolder, const TerminalTarget
 {
     if (target.kind == TerminalKind::Shared || target.expertFolder.empty())
         return false; // no terminal runs an expert advisor from there
-    const auto& [compiled, source] = target.kind == TerminalKind::Mt5 ? kMt5ExpertFiles : kMt4ExpertFiles;
+    const auto& [compiled, source, includes] = target.kind == TerminalKind::Mt5 ? kMt5ExpertFiles : kMt4ExpertFiles;
     const auto present = [&](const char* file) { return fs.Exists(joinFolder(programFolder, file)); };
     const auto copy = [&](const char* file) {
         // The expert folder is joined as it is, like the signal file paths.
@@ -43,10 +48,12 @@ bool installExpertAdvisor(const std::string& programFolder, const TerminalTarget
     const bool withSource = present(source);
     if (withCompiled && !copy(compiled))
         return false;
-    // The include before the source: when it cannot be copied, the older source
-    // that compiles with the older include stays as well.
-    if (withSource && present(kExpertInclude) && !copy(kExpertInclude))
-        return false;
+    // The includes before the source: a newer source never lands beside older
+    // includes it would not compile with; when one cannot be copied, the source stays as it was.
+    for (const char* include : includes) {
+        if (withSource && present(include) && !copy(include))
+            return false;
+    }
     if (withSource && !copy(source))
         return false;
     return withCompiled || withSource;

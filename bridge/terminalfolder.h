@@ -36,7 +36,8 @@ inline constexpr const char* kNoFolderToCallMessage =
 /// resolve it (resolveTerminalTargets with `locator`) and install the expert advisor
 /// into every target's expert folder (copy each of Quorvane.ex4 / Quorvane.mq4 present
 /// in programFolder into an MT4 target, each of Quorvane.ex5 / Quorvane.mq5 into an MT5
-/// target, and with a source the QuorvaneSignal.mqh it includes, replacing older copies;
+/// target, and with a source the files it includes (QuorvaneSignal.mqh, and QuorvaneTrade4.mqh
+/// or QuorvaneTrade5.mqh by its language) before it, replacing older copies;
 /// a target fails when neither advisor file is present or any present file cannot be
 /// copied). The folder is accepted when at least one target
 /// took it; otherwise notMt4, or noDataFolder for an installation whose terminal never

@@ -18,8 +18,8 @@ namespace quorvane {
 
 /// Which terminal reads a target's signal files.
 enum class TerminalKind {
-    Mt4,   ///< MetaTrader 4: experts or MQL4/Experts, Quorvane.ex4 / Quorvane.mq4 (+ QuorvaneSignal.mqh)
-    Mt5,   ///< MetaTrader 5: MQL5/Experts, Quorvane.ex5 / Quorvane.mq5 (+ QuorvaneSignal.mqh)
+    Mt4,   ///< MetaTrader 4: experts or MQL4/Experts, Quorvane.ex4 / Quorvane.mq4 (+ QuorvaneSignal/Trade4.mqh)
+    Mt5,   ///< MetaTrader 5: MQL5/Experts, Quorvane.ex5 / Quorvane.mq5 (+ QuorvaneSignal/Trade5.mqh)
     Shared ///< MetaQuotes/Terminal/Common/Files, read by every terminal of the user; no expert folder
 };
 

@@ -44,7 +44,7 @@ class ChooseTerminalFolderTest : public ::testing::Test {
 protected:
     ChooseTerminalFolderTest() { program(true, true, "v1"); }
     // Fills the program folder with the compiled expert and the source as asked
-    // (and the MQL5 source when `mq5`, the include both sources need when `mqh`).
+    // (and the MQL5 source when `mq5`, the includes the sources need when `mqh`).
     void program(bool ex4, bool mq4, const std::string& version = "v1", bool mq5 = false, bool mqh = true) const
     {
         fs::remove_all(m_dir / "program");
@@ -55,8 +55,10 @@ protected:
             writeFile(m_dir / "program/Quorvane.mq4", "source " + version);
         if (mq5)
             writeFile(m_dir / "program/Quorvane.mq5", "source5 " + version);
-        if (mqh)
-            writeFile(m_dir / "program/QuorvaneSignal.mqh", "include " + version);
+        for (const char* include : {"QuorvaneSignal.mqh", "QuorvaneTrade4.mqh", "QuorvaneTrade5.mqh"}) {
+            if (mqh)
+                writeFile(m_dir / "program/" + include, "include " + version);
+        }
     }
     std::string terminal(const std::string& name, bool withExperts = true) const
     {
@@ -106,7 +108,8 @@ TEST_F(ChooseTerminalFolderTest, InstallsEachPresentFileOrRefusesTheFolder)
                 {"IncludeAloneIsNoAdvisor", false, false, true, true, "", false},
                 {"CompiledNeedsNoInclude", true, false, true, true, "", true},
                 {"SourceWithoutItsIncludeStillGoes", false, true, false, true, "", true},
-                {"IncludeCopyFailsBeforeTheSource", false, true, true, true, "QuorvaneSignal.mqh", false}};
+                {"IncludeCopyFailsBeforeTheSource", false, true, true, true, "QuorvaneSignal.mqh", false},
+                {"TradeIncludeCopyFailsBeforeTheSource", false, true, true, true, "QuorvaneTrade4.mqh", false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         program(row.ex4, row.mq4, "v1", false, row.mqh);
@@ -118,7 +121,11 @@ TEST_F(ChooseTerminalFolderTest, InstallsEachPresentFileOrRefusesTheFolder)
         EXPECT_EQ(choice.folder, row.accepted ? mt4 : "");
         EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/Quorvane.ex4"), row.accepted && row.ex4);
         EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/Quorvane.mq4"), row.accepted && row.mq4);
-        EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/QuorvaneSignal.mqh"), row.accepted && row.mq4 && row.mqh);
+        const bool copiedBeforeTheFailure = std::string(row.blocked) == "QuorvaneTrade4.mqh";
+        EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/QuorvaneSignal.mqh"),
+                  (row.accepted || copiedBeforeTheFailure) && row.mq4 && row.mqh);
+        EXPECT_EQ(fs::is_regular_file(mt4 + "/experts/QuorvaneTrade4.mqh"), row.accepted && row.mq4 && row.mqh);
+        EXPECT_FALSE(fs::exists(mt4 + "/experts/QuorvaneTrade5.mqh")) << "MQL5 only";
         EXPECT_EQ(fs::exists(mt4 + "/experts"), row.experts) << "never created";
     }
 }
@@ -187,10 +194,11 @@ TEST_F(ChooseTerminalFolderTest, Mt5TargetsTakeTheMql5AdvisorAndMt4TargetsTheMql
         bool accepted;
         Names experts; ///< what ends up in the data folder, below it
     } rows[] = {
-        {"Mt5", {"MQL5"}, true, true, {"MQL5/Experts/Quorvane.mq5", "MQL5/Experts/QuorvaneSignal.mqh"}},
+        {"Mt5", {"MQL5"}, true, true,
+         {"MQL5/Experts/Quorvane.mq5", "MQL5/Experts/QuorvaneSignal.mqh", "MQL5/Experts/QuorvaneTrade5.mqh"}},
         {"BothInOneDataFolder", {"MQL4", "MQL5"}, true, true,
-         {"MQL4/Experts/Quorvane.mq4", "MQL4/Experts/QuorvaneSignal.mqh", "MQL5/Experts/Quorvane.mq5",
-          "MQL5/Experts/QuorvaneSignal.mqh"}},
+         {"MQL4/Experts/Quorvane.mq4", "MQL4/Experts/QuorvaneSignal.mqh", "MQL4/Experts/QuorvaneTrade4.mqh",
+          "MQL5/Experts/Quorvane.mq5", "MQL5/Experts/QuorvaneSignal.mqh", "MQL5/Experts/QuorvaneTrade5.mqh"}},
         {"Mt5WithoutItsAdvisorBesideTheProgram", {"MQL5"}, false, false, {}},
     };
     for (const auto& row : rows) {
