@@ -62,7 +62,8 @@ prog="$root/usr/lib/quorvane"
 [ "$(id -u)" -eq 0 ] || chmod a-w "$prog"
 
 # ---- what the package holds ---------------------------------------------------
-for f in quorvane quorvane-signal quorvane-bridge quorvane-components Quorvane.mq4 Quorvane.mq5 QuorvaneSignal.mqh open.wav; do
+for f in quorvane quorvane-signal quorvane-bridge quorvane-components Quorvane.mq4 Quorvane.mq5 QuorvaneSignal.mqh \
+    QuorvaneTrade4.mqh QuorvaneTrade5.mqh open.wav; do
     [ -f "$prog/$f" ] || fail "$f is not in /usr/lib/quorvane"
 done
 for f in quorvane quorvane-signal quorvane-bridge quorvane-components; do

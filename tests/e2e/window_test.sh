@@ -36,7 +36,8 @@ in_client_list() { # WID -> true while the window manager lists it (task bar)
 }
 
 cp "$QUORVANE_BIN/quorvane" "$work/"
-for companion in Quorvane.mq4 Quorvane.ex4 Quorvane.mq5 Quorvane.ex5 QuorvaneSignal.mqh open.wav; do
+for companion in Quorvane.mq4 Quorvane.ex4 Quorvane.mq5 Quorvane.ex5 QuorvaneSignal.mqh QuorvaneTrade4.mqh \
+    QuorvaneTrade5.mqh open.wav; do
     [ -f "$QUORVANE_BIN/$companion" ] && cp "$QUORVANE_BIN/$companion" "$work/"
 done
 
