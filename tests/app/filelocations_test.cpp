@@ -65,6 +65,15 @@ protected:
         writeFile(path, content);
         ::chmod(path.c_str(), mode);
     }
+    /// A row's home and program folder holding the program; returns the program folder.
+    std::string makeInstallation(const std::string& base)
+    {
+        const std::string prog = base + "/prog";
+        makeFolder(base + "/home", 0755);
+        makeFolder(prog, 0755);
+        makeFile(prog + "/quorvane", 0755);
+        return prog;
+    }
 };
 
 TEST_F(FileLocationsTest, DecidesBesideTheExecutableOrThePerUserFolders)
@@ -129,10 +138,7 @@ TEST_F(FileLocationsTest, DecidesBesideTheExecutableOrThePerUserFolders)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string base = root / row.name;
-        const std::string prog = base + "/prog";
-        makeFolder(base + "/home", 0755);
-        makeFolder(prog, 0755);
-        makeFile(prog + "/quorvane", 0755);
+        const std::string prog = makeInstallation(base);
         for (const File& file : row.files) {
             if (file.mode == 0)
                 makeFolder(prog + "/" + file.name, 0755);
@@ -177,10 +183,7 @@ TEST_F(FileLocationsTest, TheHistoryLiesBesideTheProgramOrInThePerUserDataFolder
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string base = root / row.name;
-        const std::string prog = base + "/prog";
-        makeFolder(base + "/home", 0755);
-        makeFolder(prog, 0755);
-        makeFile(prog + "/quorvane", 0755);
+        const std::string prog = makeInstallation(base);
         if (row.settingsFileInPlace)
             makeFile(prog + "/quorvane.INI", 0666);
         ::chmod(prog.c_str(), row.programFolder);
