@@ -2,6 +2,7 @@
 #include "history/historyexport.h"
 
 #include "core/exceptions.h"
+#include "history/historydb.h"
 #include "history/historyreader.h"
 
 #include <cstdio>
@@ -109,7 +110,13 @@ std::string displayUtf8(std::string_view bytes)
 
 std::string csvField(std::string_view bytes)
 {
-    const std::string text = displayUtf8(bytes);
+    std::string text = displayUtf8(bytes);
+    // The texts come from the signal service; a spreadsheet opening the file
+    // would run a cell that starts like this as a formula. Numbers are no risk
+    // and keep their sign.
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos
+        && !signalNumber(text))
+        text.insert(0, 1, '\'');
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string quoted = "\"";

@@ -8,8 +8,10 @@
 //
 // Fields are the bytes the service sent, shown as the window shows them: a
 // field that is valid UTF-8 stays as it is; any other field is read as
-// Latin-1 and written in UTF-8, so no byte is lost. A field holding a comma,
-// a double quote, CR or LF is quoted, its double quotes doubled.
+// Latin-1 and written in UTF-8, so no byte is lost. A field that is no number
+// and starts with "=", "+", "-", "@", TAB or CR gets a "'" in front, so that a
+// spreadsheet shows it as text instead of running it as a formula. A field
+// holding a comma, a double quote, CR or LF is quoted, its double quotes doubled.
 
 #include "history/historysource.h"
 
@@ -41,7 +43,7 @@ void writeCsvRow(std::ostream& out, const HistoryPoint& point);
 /// page exports, byte for byte as the command line writes it.
 std::string historyCsv(const std::vector<HistoryPoint>& points);
 
-/// A field as written: converted to UTF-8 as above and quoted where needed.
+/// A field as written: converted to UTF-8, kept from formulas and quoted where needed, as above.
 std::string csvField(std::string_view bytes);
 
 /// `bytes` when they are valid UTF-8, else each byte read as Latin-1, in UTF-8.

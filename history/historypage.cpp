@@ -337,8 +337,15 @@ void HistoryPage::exportCsv()
 {
     if (m_points.empty())
         return;
+    // The symbol is the service's text: a "/" in it ("EUR/USD") would send the
+    // dialog to another folder.
+    QString name = QString::fromStdString(m_symbol);
+    for (QChar& c : name) {
+        if (c == QLatin1Char('/') || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
     const QString suggested = QStringLiteral("%1-%2.csv")
-                                  .arg(QString::fromStdString(m_symbol),
+                                  .arg(name,
                                        QDateTime::fromMSecsSinceEpoch(m_toMs).toString(QStringLiteral("yyyyMMdd-HHmm")));
     const std::optional<QString> path = m_services.saveFileChooser->chooseSaveFile(
         this, tr("Export CSV"), suggested, tr("CSV files (*.csv);;All files (*)"));

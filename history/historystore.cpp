@@ -315,7 +315,9 @@ bool HistoryStore::recordPoll(std::int64_t receivedUtcMs, const std::vector<std:
             return false;
         try {
             const std::int64_t t = now();
-            if (t - m_lastCleanup >= kDayMs)
+            // A clock set back behind the last round would otherwise hold the
+            // next one off until it had caught up again, for days or months.
+            if (t - m_lastCleanup >= kDayMs || t < m_lastCleanup)
                 removeExpired(t);
             // Another writer's poll (the window and the bridge side by side), or a
             // clock that stood still or was set back, may hold the same millisecond:

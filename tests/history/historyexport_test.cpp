@@ -89,6 +89,17 @@ TEST_F(HistoryExport, QuotesWhereNeededAndShowsEightBitBytesInUtf8)
         {"SurrogateIsNoUtf8", "\xed\xa0\x80", "\xc3\xad\xc2\xa0\xc2\x80"},
         {"FourByteUtf8", "\xf0\x9f\x93\x88", "\xf0\x9f\x93\x88"},
         {"QuoteInLatin1", "\"\xe9", "\"\"\"\xc3\xa9\""},
+        // A spreadsheet runs a cell that starts so as a formula: the service's
+        // text must stay text. Numbers keep their sign.
+        {"FormulaIsText", "=1+2", "'=1+2"},
+        {"FormulaWithQuotesIsTextAndQuoted", "=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+        {"AtIsText", "@SUM(A1)", "'@SUM(A1)"},
+        {"PlusTextIsText", "+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"MinusTextIsText", "-2+3", "'-2+3"},
+        {"TabFirstIsText", "\t=1", "'\t=1"},
+        {"CarriageReturnFirstIsText", "\r=1", "\"'\r=1\""},
+        {"NegativeNumberStays", "-0.5", "-0.5"},
+        {"PlusNumberStays", "+1.5e-3", "+1.5e-3"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -166,14 +166,17 @@ TEST(HistoryCsv, ReceiptTimeInUtcToTheSecond)
 
 class RecordingChooser : public SaveFileChooser {
 public:
-    explicit RecordingChooser(std::optional<QString>* answer) : m_answer(answer) {}
-    std::optional<QString> chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override
+    RecordingChooser(std::optional<QString>* answer, QString* suggested) : m_answer(answer), m_suggested(suggested) {}
+    std::optional<QString> chooseSaveFile(QWidget*, const QString&, const QString& suggestedName,
+                                          const QString&) override
     {
+        *m_suggested = suggestedName;
         return *m_answer;
     }
 
 private:
     std::optional<QString>* m_answer;
+    QString* m_suggested;
 };
 
 class HistoryPageTest : public testing::Test {
@@ -188,7 +191,7 @@ protected:
     {
         HistoryPage::Services services;
         services.nowUtcMs = [this] { return now; };
-        services.saveFileChooser = std::make_unique<RecordingChooser>(&answer);
+        services.saveFileChooser = std::make_unique<RecordingChooser>(&answer, &suggested);
         auto page = std::make_unique<HistoryPage>(from, std::move(services));
         page->resize(776, 520);
         page->show();
@@ -203,6 +206,7 @@ protected:
     FakeHistorySource source;
     std::int64_t now = kNow;
     std::optional<QString> answer;
+    QString suggested;
 };
 
 TEST_F(HistoryPageTest, ReadsNothingUntilShownThenTheFirstSymbolsLatestDay)
@@ -358,6 +362,30 @@ TEST_F(HistoryPageTest, ExportWritesWhatIsShown)
     answer = QString::fromStdString(scratch / "missing/folder.csv");
     page->exportCsv();
     EXPECT_TRUE(page->findChild<QLabel*>(QStringLiteral("HistoryNote"))->text().startsWith("Could not save"));
+}
+
+TEST_F(HistoryPageTest, ExportSuggestsAFileInTheHomeFolderNamedAfterTheSymbol)
+{
+    const struct {
+        const char* name;
+        const char* symbol;
+        const char* suggested;
+    } rows[] = {
+        {"Plain", "EURUSD", "EURUSD-20261208-1430.csv"},
+        // The symbol is the service's text: a slash must not lead the dialog elsewhere.
+        {"Slash", "EUR/USD", "EUR_US-20261208-1430.csv"},
+        {"Climbing", "../../x", ".._.._-20261208-1430.csv"},
+        {"ControlCharacter", "EU\tUSD", "EU_USD-20261208-1430.csv"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeHistorySource one;
+        one.records = {{kNow - 15 * kSecond, row.symbol, "1.08423", "2026.12.08 14:30", "0.4213", 0.4213}};
+        const auto page = makePage(&one);
+        answer.reset();
+        page->exportCsv();
+        EXPECT_EQ(suggested.toStdString(), row.suggested);
+    }
 }
 
 TEST_F(HistoryPageTest, WithoutHistoryThePageSaysSo)

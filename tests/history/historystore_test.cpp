@@ -144,6 +144,14 @@ TEST(HistoryStore, RemovesPollsOlderThanTheDaysAtOpenAndOnceADay)
     clock.now += 2 * kDayMs;
     HistoryStore reopened(options);
     EXPECT_EQ(received(), "1 ") << "at open";
+    // A clock that ran eight days ahead is set right: the rounds go on from
+    // the corrected time instead of waiting for the wrong one to come round.
+    clock.now -= 8 * kDayMs;
+    for (int day : {-5, -4, -3, -2}) {
+        ASSERT_TRUE(reopened.recordPoll(clock.now, {demoRecord("EURUSD", "1", "0", std::to_string(day))}));
+        clock.now += kDayMs;
+    }
+    EXPECT_EQ(received(), "-4 -3 -2 1 ") << "after the clock was set back";
     EXPECT_TRUE(messages.empty());
 }
 
