@@ -19,6 +19,7 @@
 
 #include <systemd/sd-daemon.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstdint>
@@ -84,6 +85,10 @@ int run(int argc, char** argv, const quorvane::StderrLog& log)
     }
     if (options.exportHistory)
         return exportHistory(options, settings, log);
+    // A standard error nobody reads any more (Ctrl-C on "quorvane-bridge | tee"
+    // ends tee at once) must not kill the bridge at its next line, before it
+    // has removed EURUSD's file; the lost line is simply dropped.
+    std::signal(SIGPIPE, SIG_IGN);
     if (const std::string refused = checkBridgeSettings(settings); !refused.empty()) {
         log.write(Priority::Error, refused);
         return kBridgeExitUsage;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,23 +134,45 @@ TEST(BridgeHelp, NamesTheFilesInUse)
 
 // Under systemd: READY=1 after the first poll, with the status and the count;
 // at a stop request the end is announced, EURUSD's file goes, the rest stays.
+// Also when nobody reads the standard error any more: Ctrl-C on
+// "quorvane-bridge 2>&1 | tee bridge.log" ends tee at once, and the bridge's
+// own lines must not end it before EURUSD's file is gone.
 TEST(BridgeService, NotifiesAfterThePollAndCleansUpOnEachStopSignal)
 {
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(sigabbrev_np(sig));
+    const struct {
+        const char* name;
+        int sig;
+        bool stderrReaderGone;
+    } rows[] = {
+        {"SIGTERM", SIGTERM, false},
+        {"SIGINT", SIGINT, false},
+        {"SIGHUP", SIGHUP, false},
+        {"SIGINT_StderrReaderGone", SIGINT, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         LoopbackServer service(records);
         BridgeRun bridge;
         bridge.settings(bridge.terminal, service.url());
         bridge.listenForNotifications();
-        bridge.start();
+        if (row.stderrReaderGone) {
+            int ends[2];
+            ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+            // The child opens the pipe through its own copy, then loses every reader.
+            bridge.start({}, {}, "/proc/self/fd/" + std::to_string(ends[1]));
+            ::close(ends[0]);
+            ::close(ends[1]);
+        } else {
+            bridge.start();
+        }
         EXPECT_EQ(bridge.notification(seconds(30)).value_or("none"),
                   "READY=1\nSTATUS=Connected! 3 records\nWATCHDOG=1")
             << bridge.stderrText();
         ASSERT_TRUE(fs::exists(bridge.signalFolder + "EURUSD"));
-        bridge.signal(sig);
+        bridge.signal(row.sig);
         EXPECT_EQ(bridge.wait(seconds(30)), 0) << bridge.stderrText();
         EXPECT_EQ(bridge.notification(milliseconds(0)).value_or("none"),
-                  "STOPPING=1\nSTATUS=Stopping on " + std::string("SIG") + sigabbrev_np(sig));
+                  "STOPPING=1\nSTATUS=Stopping on " + std::string("SIG") + sigabbrev_np(row.sig));
         EXPECT_FALSE(fs::exists(bridge.signalFolder + "EURUSD"));
         EXPECT_TRUE(fs::exists(bridge.signalFolder + "GBPUSD"));
     }

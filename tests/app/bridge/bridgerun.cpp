@@ -104,9 +104,10 @@ pid_t BridgeRun::spawn(const std::string& path, const std::vector<std::string>& 
     return pid;
 }
 
-void BridgeRun::start(const std::vector<std::string>& args, const std::vector<std::string>& env)
+void BridgeRun::start(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                      const std::string& errorOutput)
 {
-    m_pid = spawn(program, args, env, folder + "stderr.txt");
+    m_pid = spawn(program, args, env, errorOutput.empty() ? folder + "stderr.txt" : errorOutput);
 }
 
 int BridgeRun::runToEnd(const std::vector<std::string>& args, const std::vector<std::string>& env)

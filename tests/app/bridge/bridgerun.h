@@ -26,8 +26,10 @@ public:
     /// Writes the settings file: the terminal folder and the service address.
     void settings(const std::string& terminalFolder, const std::string& url) const;
 
-    /// Starts the bridge with `args` and the extra environment `env` ("NAME=value").
-    void start(const std::vector<std::string>& args = {}, const std::vector<std::string>& env = {});
+    /// Starts the bridge with `args` and the extra environment `env` ("NAME=value"),
+    /// its standard error going to `errorOutput` (stderr.txt when empty).
+    void start(const std::vector<std::string>& args = {}, const std::vector<std::string>& env = {},
+               const std::string& errorOutput = {});
     /// Starts `program` (the window) the same way, with this run's runtime folder.
     pid_t spawn(const std::string& program, const std::vector<std::string>& args, const std::vector<std::string>& env,
                 const std::string& output) const;
