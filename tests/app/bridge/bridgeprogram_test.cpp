@@ -12,11 +12,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace quorvane::test {
 namespace {
@@ -250,6 +252,44 @@ TEST(BridgeLock, AWindowStartedSecondSaysTheBridgeHoldsTheLock)
     EXPECT_EQ(code, 0) << readFile(output);
     bridge.signal(SIGTERM);
     EXPECT_EQ(bridge.wait(seconds(30)), 0);
+}
+
+// A window that is closing still writes: its settings and the removal of
+// EURUSD's file come after its message loop. It keeps the lock until that is
+// done, so a bridge started meanwhile neither reads the settings half written
+// nor has its fresh EURUSD file deleted by the window behind it.
+TEST(BridgeLock, AClosingWindowHoldsTheLockUntilItHasCleanedUp)
+{
+    LoopbackServer service(records);
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    // Beside the bridge, so that the window reads the same settings file.
+    const std::string windowProgram = bridge.folder + "quorvane";
+    std::error_code ec;
+    fs::create_hard_link(QUORVANE_WINDOW, windowProgram, ec);
+    if (ec)
+        fs::copy_file(QUORVANE_WINDOW, windowProgram);
+    const std::string output = bridge.folder + "window.txt";
+    const pid_t window = bridge.spawn(windowProgram, {}, {"QT_QPA_PLATFORM=offscreen"}, output);
+    const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+    while (!fs::exists(bridge.signalFolder + "EURUSD") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(2));
+    ASSERT_TRUE(fs::exists(bridge.signalFolder + "EURUSD")) << readFile(output);
+    ASSERT_TRUE(catchesSignal(window, SIGTERM, seconds(30))) << readFile(output);
+
+    const std::string lockFile = bridge.runtime + "/Quorvane_2." + std::to_string(::getuid()) + ".lock";
+    const int lock = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lock, 0) << lockFile;
+    ::kill(window, SIGTERM);
+    // A window that does not end is killed at the bound, which frees the lock.
+    std::optional<int> code;
+    std::thread reaper([&] { code = waitForExit(window, seconds(30)); });
+    // Taken the moment the window lets go of it, as a bridge waiting to start would.
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    EXPECT_FALSE(fs::exists(bridge.signalFolder + "EURUSD")) << "the lock was free before the window had cleaned up";
+    ::close(lock);
+    reaper.join();
+    EXPECT_EQ(code, 0) << readFile(output);
 }
 
 TEST(BridgeJournal, EachLineCarriesItsPriorityOnlyWhenStderrIsTheJournal)
