@@ -76,6 +76,25 @@ int run(int argc, char** argv, const quorvane::StderrLog& log)
         log.write(Priority::Error, options.error + " (see quorvane-bridge --help)");
         return kBridgeExitUsage;
     }
+    // The lock first, then the settings: a window that is closing writes them
+    // while it still holds the lock, and read before it they would be its old
+    // ones (a terminal folder it has since left, say). --help and the export
+    // only read, beside whoever runs.
+    const bool polls = !options.help && !options.exportHistory;
+    std::unique_ptr<NamedMutex> mutex;
+    if (polls) {
+        // A standard error nobody reads any more (Ctrl-C on "quorvane-bridge | tee"
+        // ends tee at once) must not kill the bridge at its next line, before it
+        // has removed EURUSD's file; the lost line is simply dropped.
+        std::signal(SIGPIPE, SIG_IGN);
+        mutex = makeNamedMutex(kProgram);
+        if (mutex->OpenExisting(kMutexName) || !mutex->Create(kMutexName)) {
+            const LockHolder holder = mutex->Holder(kMutexName).value_or(LockHolder());
+            log.write(Priority::Error, describeHolder(holder)
+                                           + " already runs for this user; the window and the bridge never run at once");
+            return kBridgeExitFailed;
+        }
+    }
     // The window beside this program decides where the settings file lies.
     const std::string windowExe = executableFolder(executablePath()) + "quorvane";
     const BridgeSettings settings = readBridgeSettings(windowExe, userFoldersFromEnvironment());
@@ -85,22 +104,11 @@ int run(int argc, char** argv, const quorvane::StderrLog& log)
     }
     if (options.exportHistory)
         return exportHistory(options, settings, log);
-    // A standard error nobody reads any more (Ctrl-C on "quorvane-bridge | tee"
-    // ends tee at once) must not kill the bridge at its next line, before it
-    // has removed EURUSD's file; the lost line is simply dropped.
-    std::signal(SIGPIPE, SIG_IGN);
     if (const std::string refused = checkBridgeSettings(settings); !refused.empty()) {
         log.write(Priority::Error, refused);
         return kBridgeExitUsage;
     }
 
-    const std::unique_ptr<NamedMutex> mutex = makeNamedMutex(kProgram);
-    if (mutex->OpenExisting(kMutexName) || !mutex->Create(kMutexName)) {
-        const LockHolder holder = mutex->Holder(kMutexName).value_or(LockHolder());
-        log.write(Priority::Error, describeHolder(holder)
-                                       + " already runs for this user; the window and the bridge never run at once");
-        return kBridgeExitFailed;
-    }
     if (std::string error = settings.where.error.empty() ? createLocationFolders(settings.where.locations)
                                                          : settings.where.error;
         !error.empty())

@@ -213,6 +213,13 @@ TEST(BridgeLock, ABridgeStartedSecondNamesTheProgramThatRunsAndExitsOne)
         EXPECT_TRUE(contains(bridge.stderrText(), "quorvane (pid " + std::to_string(::getpid()) + ") already runs"))
             << bridge.stderrText();
         EXPECT_EQ(service.acceptedConnections(), 0);
+        // The settings are read only once the lock is the bridge's: until then
+        // the window may still write them (it does so at its end), so a bridge
+        // that meets the window says so, whatever the settings say meanwhile.
+        bridge.settings("", service.url());
+        EXPECT_EQ(bridge.runToEnd({}), 1);
+        EXPECT_TRUE(contains(bridge.stderrText(), "already runs")) << bridge.stderrText();
+        bridge.settings(bridge.terminal, service.url());
     }
     // Another bridge.
     bridge.listenForNotifications();
