@@ -50,6 +50,9 @@ int exportHistory(const quorvane::BridgeOptions& options, const quorvane::Bridge
                   const quorvane::StderrLog& log)
 {
     using namespace quorvane;
+    // Nothing here watches the stop signals, and nothing needs finishing: a
+    // stop request ends the export at once, also while it waits on its reader.
+    unblockStopSignals();
     std::optional<std::int64_t> since;
     try {
         if (options.since)

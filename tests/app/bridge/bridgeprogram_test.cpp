@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +94,36 @@ TEST(BridgeOnce, AFailedPollExitsOneWithTheErrorOnStderrAndInTheErrorLog)
         EXPECT_TRUE(fs::is_empty(bridge.signalFolder));
         EXPECT_EQ(contains(readFile(bridge.errorLog), "Server is busy, , "), row.logged) << readFile(bridge.errorLog);
     }
+}
+
+// The export listens to no stop request of its own: SIGTERM or Ctrl-C must end
+// it as any command-line tool ends, also while it waits on a reader that has
+// stopped reading ("timeout 60 quorvane-bridge --export-history | ...").
+TEST(BridgeExport, AStopSignalEndsAnExportThatWaitsOnItsReader)
+{
+    std::string many;
+    for (int i = 0; i < 2000; ++i)
+        many += "(Symbol=EURUSD,Price=1.0841,Time=2026.12.08 10:15,Signal=0.12)";
+    LoopbackServer service([&many](const HttpRequest&, int) { return httpReply(200, "OK", envelope(many)); });
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    ASSERT_EQ(bridge.runToEnd({"--once"}), 0) << bridge.stderrText();
+    // Its standard output: a FIFO whose reader never reads.
+    const std::string out = bridge.folder + "stdout.txt";
+    fs::remove(out);
+    ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
+    const int reader = ::open(out.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    bridge.start({"--export-history"});
+    const int capacity = ::fcntl(reader, F_GETPIPE_SZ);
+    int queued = 0;
+    const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+    while ((::ioctl(reader, FIONREAD, &queued) != 0 || queued < capacity) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(2));
+    ASSERT_EQ(queued, capacity) << "the export did not fill its output";
+    bridge.signal(SIGTERM);
+    EXPECT_EQ(bridge.waitForSignalEnd(seconds(30)), SIGTERM) << "the export went on waiting after SIGTERM";
+    ::close(reader);
 }
 
 TEST(BridgeStart, RefusesSettingsItCannotWorkWithBeforeAnyPoll)

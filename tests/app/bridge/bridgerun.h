@@ -42,6 +42,10 @@ public:
     /// when it is still running (it is then killed) or died of a signal.
     std::optional<int> wait(std::chrono::milliseconds limit);
 
+    /// Waits for the bridge to end, at most `limit`; the signal that ended it, or
+    /// nullopt when it exited or is still running (it is then killed).
+    std::optional<int> waitForSignalEnd(std::chrono::milliseconds limit);
+
     /// Opens the notify socket; the next start hands it over in NOTIFY_SOCKET.
     void listenForNotifications();
     /// The next datagram on the notify socket within `limit`; nullopt when none came.
@@ -67,6 +71,10 @@ private:
 
 /// True once `pid` has a handler for `signal` (within `limit`).
 bool catchesSignal(pid_t pid, int signal, std::chrono::milliseconds limit);
+
+/// waitpid with a bound: the raw status, or nullopt when `pid` still runs at
+/// the limit (it is then killed).
+std::optional<int> waitForStatus(pid_t pid, std::chrono::milliseconds limit);
 
 /// waitpid with a bound: the exit code, or nullopt (killed by a signal, or still
 /// running at the limit: it is then killed).
