@@ -114,13 +114,16 @@ TEST(BridgeExport, AStopSignalEndsAnExportThatWaitsOnItsReader)
     ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
     const int reader = ::open(out.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
+    // One page: the export holds many times that, so it must come to wait.
+    ASSERT_GE(::fcntl(reader, F_SETPIPE_SZ, 4096), 0);
     bridge.start({"--export-history"});
-    const int capacity = ::fcntl(reader, F_GETPIPE_SZ);
+    // Once it writes, the bridge has set up its signal handling; a stop request
+    // from then on must end it, before or after it comes to wait on the reader.
     int queued = 0;
     const auto deadline = std::chrono::steady_clock::now() + seconds(30);
-    while ((::ioctl(reader, FIONREAD, &queued) != 0 || queued < capacity) && std::chrono::steady_clock::now() < deadline)
+    while ((::ioctl(reader, FIONREAD, &queued) != 0 || queued == 0) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(2));
-    ASSERT_EQ(queued, capacity) << "the export did not fill its output";
+    ASSERT_GT(queued, 0) << "the export wrote nothing";
     bridge.signal(SIGTERM);
     EXPECT_EQ(bridge.waitForSignalEnd(seconds(30)), SIGTERM) << "the export went on waiting after SIGTERM";
     ::close(reader);
