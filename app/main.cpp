@@ -130,7 +130,10 @@ int main(int argc, char** argv)
         QApplication::exec();
         QObject::disconnect(closer);
     });
-    mutex->Release();
     form.reset(); // FormDestroy runs here, after the window was hidden
+    // Only now: FormDestroy still writes the settings and removes EURUSD's
+    // files, and a bridge that took the lock earlier would read half-written
+    // settings and lose its fresh EURUSD file to this window.
+    mutex->Release();
     return 0;
 }

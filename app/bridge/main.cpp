@@ -19,6 +19,7 @@
 
 #include <systemd/sd-daemon.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstdint>
@@ -49,6 +50,9 @@ int exportHistory(const quorvane::BridgeOptions& options, const quorvane::Bridge
                   const quorvane::StderrLog& log)
 {
     using namespace quorvane;
+    // Nothing here watches the stop signals, and nothing needs finishing: a
+    // stop request ends the export at once, also while it waits on its reader.
+    unblockStopSignals();
     std::optional<std::int64_t> since;
     try {
         if (options.since)
@@ -75,6 +79,25 @@ int run(int argc, char** argv, const quorvane::StderrLog& log)
         log.write(Priority::Error, options.error + " (see quorvane-bridge --help)");
         return kBridgeExitUsage;
     }
+    // The lock first, then the settings: a window that is closing writes them
+    // while it still holds the lock, and read before it they would be its old
+    // ones (a terminal folder it has since left, say). --help and the export
+    // only read, beside whoever runs.
+    const bool polls = !options.help && !options.exportHistory;
+    std::unique_ptr<NamedMutex> mutex;
+    if (polls) {
+        // A standard error nobody reads any more (Ctrl-C on "quorvane-bridge | tee"
+        // ends tee at once) must not kill the bridge at its next line, before it
+        // has removed EURUSD's file; the lost line is simply dropped.
+        std::signal(SIGPIPE, SIG_IGN);
+        mutex = makeNamedMutex(kProgram);
+        if (mutex->OpenExisting(kMutexName) || !mutex->Create(kMutexName)) {
+            const LockHolder holder = mutex->Holder(kMutexName).value_or(LockHolder());
+            log.write(Priority::Error, describeHolder(holder)
+                                           + " already runs for this user; the window and the bridge never run at once");
+            return kBridgeExitFailed;
+        }
+    }
     // The window beside this program decides where the settings file lies.
     const std::string windowExe = executableFolder(executablePath()) + "quorvane";
     const BridgeSettings settings = readBridgeSettings(windowExe, userFoldersFromEnvironment());
@@ -89,13 +112,6 @@ int run(int argc, char** argv, const quorvane::StderrLog& log)
         return kBridgeExitUsage;
     }
 
-    const std::unique_ptr<NamedMutex> mutex = makeNamedMutex(kProgram);
-    if (mutex->OpenExisting(kMutexName) || !mutex->Create(kMutexName)) {
-        const LockHolder holder = mutex->Holder(kMutexName).value_or(LockHolder());
-        log.write(Priority::Error, describeHolder(holder)
-                                       + " already runs for this user; the window and the bridge never run at once");
-        return kBridgeExitFailed;
-    }
     if (std::string error = settings.where.error.empty() ? createLocationFolders(settings.where.locations)
                                                          : settings.where.error;
         !error.empty())

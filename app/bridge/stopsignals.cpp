@@ -33,6 +33,12 @@ void blockStopSignals()
         throw std::runtime_error("cannot block the termination signals");
 }
 
+void unblockStopSignals()
+{
+    const sigset_t set = stopSet();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 StopSignals::StopSignals(QObject* parent) : QObject(parent)
 {
     blockStopSignals();

@@ -34,6 +34,10 @@ private:
 /// Blocks the three in the calling thread and in every thread it starts after.
 void blockStopSignals();
 
+/// Unblocks the three in the calling thread, for a run that does not watch
+/// them: each then ends the program as it ends any other.
+void unblockStopSignals();
+
 /// "SIGTERM", "SIGINT", "SIGHUP" (or "signal N").
 std::string signalName(int signalNumber);
 

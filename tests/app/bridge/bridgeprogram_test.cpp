@@ -10,12 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace quorvane::test {
 namespace {
@@ -92,6 +96,39 @@ TEST(BridgeOnce, AFailedPollExitsOneWithTheErrorOnStderrAndInTheErrorLog)
     }
 }
 
+// The export listens to no stop request of its own: SIGTERM or Ctrl-C must end
+// it as any command-line tool ends, also while it waits on a reader that has
+// stopped reading ("timeout 60 quorvane-bridge --export-history | ...").
+TEST(BridgeExport, AStopSignalEndsAnExportThatWaitsOnItsReader)
+{
+    std::string many;
+    for (int i = 0; i < 2000; ++i)
+        many += "(Symbol=EURUSD,Price=1.0841,Time=2026.12.08 10:15,Signal=0.12)";
+    LoopbackServer service([&many](const HttpRequest&, int) { return httpReply(200, "OK", envelope(many)); });
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    ASSERT_EQ(bridge.runToEnd({"--once"}), 0) << bridge.stderrText();
+    // Its standard output: a FIFO whose reader never reads.
+    const std::string out = bridge.folder + "stdout.txt";
+    fs::remove(out);
+    ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
+    const int reader = ::open(out.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    // One page: the export holds many times that, so it must come to wait.
+    ASSERT_GE(::fcntl(reader, F_SETPIPE_SZ, 4096), 0);
+    bridge.start({"--export-history"});
+    // Once it writes, the bridge has set up its signal handling; a stop request
+    // from then on must end it, before or after it comes to wait on the reader.
+    int queued = 0;
+    const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+    while ((::ioctl(reader, FIONREAD, &queued) != 0 || queued == 0) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(2));
+    ASSERT_GT(queued, 0) << "the export wrote nothing";
+    bridge.signal(SIGTERM);
+    EXPECT_EQ(bridge.waitForSignalEnd(seconds(30)), SIGTERM) << "the export went on waiting after SIGTERM";
+    ::close(reader);
+}
+
 TEST(BridgeStart, RefusesSettingsItCannotWorkWithBeforeAnyPoll)
 {
     const struct {
@@ -133,23 +170,45 @@ TEST(BridgeHelp, NamesTheFilesInUse)
 
 // Under systemd: READY=1 after the first poll, with the status and the count;
 // at a stop request the end is announced, EURUSD's file goes, the rest stays.
+// Also when nobody reads the standard error any more: Ctrl-C on
+// "quorvane-bridge 2>&1 | tee bridge.log" ends tee at once, and the bridge's
+// own lines must not end it before EURUSD's file is gone.
 TEST(BridgeService, NotifiesAfterThePollAndCleansUpOnEachStopSignal)
 {
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(sigabbrev_np(sig));
+    const struct {
+        const char* name;
+        int sig;
+        bool stderrReaderGone;
+    } rows[] = {
+        {"SIGTERM", SIGTERM, false},
+        {"SIGINT", SIGINT, false},
+        {"SIGHUP", SIGHUP, false},
+        {"SIGINT_StderrReaderGone", SIGINT, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         LoopbackServer service(records);
         BridgeRun bridge;
         bridge.settings(bridge.terminal, service.url());
         bridge.listenForNotifications();
-        bridge.start();
+        if (row.stderrReaderGone) {
+            int ends[2];
+            ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+            // The child opens the pipe through its own copy, then loses every reader.
+            bridge.start({}, {}, "/proc/self/fd/" + std::to_string(ends[1]));
+            ::close(ends[0]);
+            ::close(ends[1]);
+        } else {
+            bridge.start();
+        }
         EXPECT_EQ(bridge.notification(seconds(30)).value_or("none"),
                   "READY=1\nSTATUS=Connected! 3 records\nWATCHDOG=1")
             << bridge.stderrText();
         ASSERT_TRUE(fs::exists(bridge.signalFolder + "EURUSD"));
-        bridge.signal(sig);
+        bridge.signal(row.sig);
         EXPECT_EQ(bridge.wait(seconds(30)), 0) << bridge.stderrText();
         EXPECT_EQ(bridge.notification(milliseconds(0)).value_or("none"),
-                  "STOPPING=1\nSTATUS=Stopping on " + std::string("SIG") + sigabbrev_np(sig));
+                  "STOPPING=1\nSTATUS=Stopping on " + std::string("SIG") + sigabbrev_np(row.sig));
         EXPECT_FALSE(fs::exists(bridge.signalFolder + "EURUSD"));
         EXPECT_TRUE(fs::exists(bridge.signalFolder + "GBPUSD"));
     }
@@ -188,6 +247,13 @@ TEST(BridgeLock, ABridgeStartedSecondNamesTheProgramThatRunsAndExitsOne)
         EXPECT_TRUE(contains(bridge.stderrText(), "quorvane (pid " + std::to_string(::getpid()) + ") already runs"))
             << bridge.stderrText();
         EXPECT_EQ(service.acceptedConnections(), 0);
+        // The settings are read only once the lock is the bridge's: until then
+        // the window may still write them (it does so at its end), so a bridge
+        // that meets the window says so, whatever the settings say meanwhile.
+        bridge.settings("", service.url());
+        EXPECT_EQ(bridge.runToEnd({}), 1);
+        EXPECT_TRUE(contains(bridge.stderrText(), "already runs")) << bridge.stderrText();
+        bridge.settings(bridge.terminal, service.url());
     }
     // Another bridge.
     bridge.listenForNotifications();
@@ -227,6 +293,44 @@ TEST(BridgeLock, AWindowStartedSecondSaysTheBridgeHoldsTheLock)
     EXPECT_EQ(code, 0) << readFile(output);
     bridge.signal(SIGTERM);
     EXPECT_EQ(bridge.wait(seconds(30)), 0);
+}
+
+// A window that is closing still writes: its settings and the removal of
+// EURUSD's file come after its message loop. It keeps the lock until that is
+// done, so a bridge started meanwhile neither reads the settings half written
+// nor has its fresh EURUSD file deleted by the window behind it.
+TEST(BridgeLock, AClosingWindowHoldsTheLockUntilItHasCleanedUp)
+{
+    LoopbackServer service(records);
+    BridgeRun bridge;
+    bridge.settings(bridge.terminal, service.url());
+    // Beside the bridge, so that the window reads the same settings file.
+    const std::string windowProgram = bridge.folder + "quorvane";
+    std::error_code ec;
+    fs::create_hard_link(QUORVANE_WINDOW, windowProgram, ec);
+    if (ec)
+        fs::copy_file(QUORVANE_WINDOW, windowProgram);
+    const std::string output = bridge.folder + "window.txt";
+    const pid_t window = bridge.spawn(windowProgram, {}, {"QT_QPA_PLATFORM=offscreen"}, output);
+    const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+    while (!fs::exists(bridge.signalFolder + "EURUSD") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(2));
+    ASSERT_TRUE(fs::exists(bridge.signalFolder + "EURUSD")) << readFile(output);
+    ASSERT_TRUE(catchesSignal(window, SIGTERM, seconds(30))) << readFile(output);
+
+    const std::string lockFile = bridge.runtime + "/Quorvane_2." + std::to_string(::getuid()) + ".lock";
+    const int lock = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lock, 0) << lockFile;
+    ::kill(window, SIGTERM);
+    // A window that does not end is killed at the bound, which frees the lock.
+    std::optional<int> code;
+    std::thread reaper([&] { code = waitForExit(window, seconds(30)); });
+    // Taken the moment the window lets go of it, as a bridge waiting to start would.
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    EXPECT_FALSE(fs::exists(bridge.signalFolder + "EURUSD")) << "the lock was free before the window had cleaned up";
+    ::close(lock);
+    reaper.join();
+    EXPECT_EQ(code, 0) << readFile(output);
 }
 
 TEST(BridgeJournal, EachLineCarriesItsPriorityOnlyWhenStderrIsTheJournal)

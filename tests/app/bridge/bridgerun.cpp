@@ -104,9 +104,10 @@ pid_t BridgeRun::spawn(const std::string& path, const std::vector<std::string>& 
     return pid;
 }
 
-void BridgeRun::start(const std::vector<std::string>& args, const std::vector<std::string>& env)
+void BridgeRun::start(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                      const std::string& errorOutput)
 {
-    m_pid = spawn(program, args, env, folder + "stderr.txt");
+    m_pid = spawn(program, args, env, errorOutput.empty() ? folder + "stderr.txt" : errorOutput);
 }
 
 int BridgeRun::runToEnd(const std::vector<std::string>& args, const std::vector<std::string>& env)
@@ -135,14 +136,14 @@ bool catchesSignal(pid_t pid, int signal, std::chrono::milliseconds limit)
     return false;
 }
 
-std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
+std::optional<int> waitForStatus(pid_t pid, std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     for (;;) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
-            break;
+            return status;
         if (done < 0 && errno != EINTR)
             return std::nullopt;
         if (std::chrono::steady_clock::now() > deadline) {
@@ -152,9 +153,24 @@ std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    if (!WIFEXITED(status))
+}
+
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds limit)
+{
+    const std::optional<int> status = waitForStatus(pid, limit);
+    if (!status || !WIFEXITED(*status))
         return std::nullopt;
-    return WEXITSTATUS(status);
+    return WEXITSTATUS(*status);
+}
+
+std::optional<int> BridgeRun::waitForSignalEnd(std::chrono::milliseconds limit)
+{
+    const pid_t pid = m_pid;
+    m_pid = -1;
+    const std::optional<int> status = waitForStatus(pid, limit);
+    if (!status || !WIFSIGNALED(*status))
+        return std::nullopt;
+    return WTERMSIG(*status);
 }
 
 std::optional<int> BridgeRun::wait(std::chrono::milliseconds limit)

@@ -26,8 +26,10 @@ public:
     /// Writes the settings file: the terminal folder and the service address.
     void settings(const std::string& terminalFolder, const std::string& url) const;
 
-    /// Starts the bridge with `args` and the extra environment `env` ("NAME=value").
-    void start(const std::vector<std::string>& args = {}, const std::vector<std::string>& env = {});
+    /// Starts the bridge with `args` and the extra environment `env` ("NAME=value"),
+    /// its standard error going to `errorOutput` (stderr.txt when empty).
+    void start(const std::vector<std::string>& args = {}, const std::vector<std::string>& env = {},
+               const std::string& errorOutput = {});
     /// Starts `program` (the window) the same way, with this run's runtime folder.
     pid_t spawn(const std::string& program, const std::vector<std::string>& args, const std::vector<std::string>& env,
                 const std::string& output) const;
@@ -39,6 +41,10 @@ public:
     /// Waits for the bridge to end, at most `limit`; its exit code, or nullopt
     /// when it is still running (it is then killed) or died of a signal.
     std::optional<int> wait(std::chrono::milliseconds limit);
+
+    /// Waits for the bridge to end, at most `limit`; the signal that ended it, or
+    /// nullopt when it exited or is still running (it is then killed).
+    std::optional<int> waitForSignalEnd(std::chrono::milliseconds limit);
 
     /// Opens the notify socket; the next start hands it over in NOTIFY_SOCKET.
     void listenForNotifications();
@@ -65,6 +71,10 @@ private:
 
 /// True once `pid` has a handler for `signal` (within `limit`).
 bool catchesSignal(pid_t pid, int signal, std::chrono::milliseconds limit);
+
+/// waitpid with a bound: the raw status, or nullopt when `pid` still runs at
+/// the limit (it is then killed).
+std::optional<int> waitForStatus(pid_t pid, std::chrono::milliseconds limit);
 
 /// waitpid with a bound: the exit code, or nullopt (killed by a signal, or still
 /// running at the limit: it is then killed).
