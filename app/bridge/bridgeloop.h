@@ -51,7 +51,8 @@ public:
     void start();
     /// Ends the run: finishes a write under way, removes EURUSD's signal file in
     /// every target (not after --once), tells the service manager, then emits
-    /// finished(0). Further requests are ignored.
+    /// finished(0); with --once finished(1), as the poll may not have ended.
+    /// Further requests are ignored.
     void stop(int signalNumber);
     /// A service call was left waiting at the end: its thread still runs, so the
     /// process must end without unwinding (std::_Exit).
